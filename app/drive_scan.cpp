@@ -1,0 +1,50 @@
+#include "app/drive_scan.h"
+
+#include "drive/identity.h"
+#include "drive/transport.h"
+
+const size_t ENTRY_TEXT_OFFSET = 16;
+const size_t ENTRY_TEXT_END = 36;
+
+void ClearTargetList(TargetList* pList)
+{
+    for (int i = 0; i < TARGET_SLOTS; ++i) {
+        pList->achTargetLetter[i] = 0;
+        pList->astrTargetEntry[i].clear();
+    }
+    pList->nTargets = 0;
+    pList->nFound = 0;
+}
+
+DriveText ReadTargetEntry(char chLetter)
+{
+    DriveText strEntry(1, static_cast<wchar_t>(static_cast<unsigned char>(chLetter)));
+    strEntry += L':';
+    // A drive that no longer opens still gets its letter and colon.
+    OpenDrive(chLetter);
+    uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
+    SendCdb(INQUIRY_TRANSFER_LENGTH, INQUIRY_CDB, abBuffer);
+    abBuffer[ENTRY_TEXT_END] = 0;
+    CloseDrive();
+    strEntry += WidenAnsi(abBuffer + ENTRY_TEXT_OFFSET, ENTRY_TEXT_END - ENTRY_TEXT_OFFSET);
+    return strEntry;
+}
+
+void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetList* pList)
+{
+    for (char chLetter = 'C'; chLetter <= 'Z'; ++chLetter) {
+        DriveText strVendorId = ReadVendorIdentity(chLetter);
+        if (strVendorId.empty())
+            continue;
+        ModelCode nCode = ClassifyModel(strVendorId, strTag);
+        if (nCode != MODEL_CODE_5121 && nCode != MODEL_CODE_5120)
+            continue;
+        DriveText strEntry = ReadTargetEntry(chLetter);
+        if (IsFirmwareOutdated(strNewestRev, chLetter) && pList->nTargets < TARGET_SLOTS) {
+            pList->achTargetLetter[pList->nTargets] = chLetter;
+            pList->astrTargetEntry[pList->nTargets] = strEntry;
+            ++pList->nTargets;
+        }
+        ++pList->nFound;
+    }
+}

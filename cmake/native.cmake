@@ -1,0 +1,26 @@
+# The native build: the core over the simulated platform, for fast unit tests.
+if(FWLAUNCH_SANITIZE)
+  set(sanitize_flags -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_compile_options(${sanitize_flags})
+  add_link_options(${sanitize_flags})
+endif()
+
+set(catalogue_cpp ${CMAKE_BINARY_DIR}/generated/sim_catalogue_data.cpp)
+add_custom_command(
+  OUTPUT ${catalogue_cpp}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+  COMMAND ${CMAKE_COMMAND} -DRC_FILE=${CMAKE_SOURCE_DIR}/messages/catalogue.rc -DOUT_FILE=${catalogue_cpp}
+          -P ${CMAKE_SOURCE_DIR}/cmake/catalogue_to_cpp.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/messages/catalogue.rc ${CMAKE_SOURCE_DIR}/cmake/catalogue_to_cpp.cmake
+  COMMENT "Generating the native message catalogue")
+
+add_library(fwlaunch_sim_drives OBJECT platform/sim/sim_drives.cpp)
+add_library(fwlaunch_sim_platform OBJECT platform/sim/sim_system.cpp ${catalogue_cpp})
+
+
+file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
+add_executable(fwlaunch_native_tests ${native_test_sources})
+target_link_libraries(fwlaunch_native_tests PRIVATE fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives gtest_main)
+
+include(GoogleTest)
+gtest_discover_tests(fwlaunch_native_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)

@@ -1,0 +1,58 @@
+#include "drive/identity.h"
+
+#include "drive/transport.h"
+
+const uint8_t INQUIRY_CDB[12] = {0x12, 0x00, 0x00, 0x00, 0xFE, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+// READ BUFFER(10), mode 02h (data), buffer ID F1h, offset 0, allocation length 48.
+const uint8_t VENDOR_IDENTITY_CDB[12] = {0x3C, 0x02, 0xF1, 0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x00, 0x00, 0x00};
+
+const size_t VENDOR_IDENTITY_TEXT_OFFSET = 16;
+const size_t VENDOR_IDENTITY_TEXT_END = 32;
+const size_t INQUIRY_TEXT_OFFSET = 8;
+const size_t INQUIRY_TEXT_END = 45;
+const size_t INQUIRY_REVISION_POSITION = 28;
+
+DriveText ReadVendorIdentity(char chLetter)
+{
+    DriveText strResult;
+    uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
+    if (!OpenDrive(chLetter))
+        return strResult;
+    SendCdb(VENDOR_IDENTITY_TRANSFER_LENGTH, VENDOR_IDENTITY_CDB, abBuffer);
+    abBuffer[VENDOR_IDENTITY_TEXT_END] = 0;
+    strResult += WidenAnsi(abBuffer + VENDOR_IDENTITY_TEXT_OFFSET,
+                           VENDOR_IDENTITY_TEXT_END - VENDOR_IDENTITY_TEXT_OFFSET);
+    CloseDrive();
+    return strResult;
+}
+
+DriveText ReadInquiryIdentity(char chLetter)
+{
+    DriveText strResult;
+    uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
+    if (!OpenDrive(chLetter))
+        return strResult;
+    SendCdb(INQUIRY_TRANSFER_LENGTH, INQUIRY_CDB, abBuffer);
+    abBuffer[INQUIRY_TEXT_END] = 0;
+    strResult = static_cast<wchar_t>(static_cast<unsigned char>(chLetter));
+    strResult += L" : ";
+    strResult += WidenAnsi(abBuffer + INQUIRY_TEXT_OFFSET, INQUIRY_TEXT_END - INQUIRY_TEXT_OFFSET);
+    CloseDrive();
+    return strResult;
+}
+
+ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag)
+{
+    if (!IsTextAt(strVendorIdentity, strTag, 8))
+        return MODEL_CODE_NONE;
+    if (IsTextAt(strVendorIdentity, L"KDR 5120", 0))
+        return MODEL_CODE_5120;
+    if (IsTextAt(strVendorIdentity, L"KDR 5121", 0))
+        return MODEL_CODE_5121;
+    return MODEL_CODE_NONE;
+}
+
+bool IsFirmwareOutdated(const DriveText& strNewestRevision, char chLetter)
+{
+    return !IsTextAt(ReadInquiryIdentity(chLetter), strNewestRevision, INQUIRY_REVISION_POSITION);
+}

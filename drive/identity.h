@@ -1,0 +1,27 @@
+#pragma once
+// Turns drive answers into the launcher's three decisions: which model, does
+// it carry the tag, is its firmware behind the newest revision.
+#include <cstdint>
+
+#include "platform/drive_text.h"
+
+typedef int32_t ModelCode;
+
+const ModelCode MODEL_CODE_5121 = 0;  // identity prefix "KDR 5121"
+const ModelCode MODEL_CODE_5321 = 1;  // package digits only
+const ModelCode MODEL_CODE_5120 = 2;  // identity prefix "KDR 5120"
+const ModelCode MODEL_CODE_5320 = 3;  // package digits only
+const ModelCode MODEL_CODE_NONE = 4;  // not a target
+
+extern const uint8_t INQUIRY_CDB[12];
+const uint32_t INQUIRY_TRANSFER_LENGTH = 254;
+extern const uint8_t VENDOR_IDENTITY_CDB[12];
+const uint32_t VENDOR_IDENTITY_TRANSFER_LENGTH = 48;
+const int IDENTITY_BUFFER_BYTES = 256;
+
+// Characters 0..7 are the model prefix, the tag starts at 8 (at most 16).
+DriveText ReadVendorIdentity(char chLetter);
+// "X : " followed by INQUIRY bytes 8..44; the revision sits at 28.
+DriveText ReadInquiryIdentity(char chLetter);
+ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag);
+bool IsFirmwareOutdated(const DriveText& strNewestRevision, char chLetter);

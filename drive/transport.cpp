@@ -1,0 +1,88 @@
+#include "drive/transport.h"
+
+#include <cstring>
+
+OsHandle g_hDrive = OS_INVALID_HANDLE;
+
+bool OpenDrive(char chLetter)
+{
+    CloseDrive();
+    if (chLetter == 0)
+        return false;
+    DriveText strPath = L"\\\\.\\";
+    strPath += static_cast<wchar_t>(static_cast<unsigned char>(chLetter));
+    strPath += L':';
+    g_hDrive = OpenVolume(strPath);
+    return g_hDrive != OS_INVALID_HANDLE;
+}
+
+void CloseDrive()
+{
+    if (g_hDrive != OS_INVALID_HANDLE)
+        CloseVolume(g_hDrive);
+    g_hDrive = OS_INVALID_HANDLE;
+}
+
+static bool IsUnitAttention(SenseClass nClass)
+{
+    return nClass == SENSE_CLASS_MEDIUM_CHANGED || nClass == SENSE_CLASS_POWER_ON_RESET;
+}
+
+bool SendCdb(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_BYTES], uint8_t* pbData)
+{
+    for (int nAttempt = 0; nAttempt < SEND_CDB_MAX_ATTEMPTS; ++nAttempt) {
+        ScsiRequest request;
+        memset(&request, 0, sizeof(request));
+        memcpy(request.abCdb, abCdb, SCSI_CDB_BYTES);
+        request.nCdbLength = SCSI_CDB_BYTES;
+        request.nSenseInfoLength = SCSI_REQUEST_SENSE_LENGTH;
+        request.bDataIn = true;
+        request.nTransferLength = nTransferLength;
+        request.pbData = pbData;
+        request.nTimeoutSeconds = SCSI_TIMEOUT_SECONDS;
+
+        // A command that never reached the drive is no success.
+        if (!SendScsiRequest(g_hDrive, &request))
+            return false;
+        if (request.nScsiStatus == 0)
+            return true;
+        SenseClass nClass = ClassifySense(request.abSense[2], request.abSense[12], request.abSense[13]);
+        if (!IsUnitAttention(nClass))
+            return false;
+    }
+    return false;
+}
+
+SenseClass ClassifySense(uint8_t nSenseKey, uint8_t nAsc, uint8_t nAscq)
+{
+    switch (nSenseKey) {
+    case 0x00:
+        return (nAsc == 0x00 && nAscq == 0x00) ? SENSE_CLASS_NONE : SENSE_CLASS_OTHER;
+    case 0x02:
+        if (nAsc == 0x04) {
+            if (nAscq == 0x01)
+                return SENSE_CLASS_BECOMING_READY;
+            if (nAscq == 0x02)
+                return SENSE_CLASS_INIT_REQUIRED;
+            if (nAscq == 0x08)
+                return SENSE_CLASS_LONG_WRITE;
+        }
+        if (nAsc == 0x3A && nAscq <= 0x02)
+            return SENSE_CLASS_NO_MEDIUM;
+        return SENSE_CLASS_OTHER;
+    case 0x04:
+        if (nAsc == 0x08 && nAscq == 0x01)
+            return SENSE_CLASS_COMM_TIMEOUT;
+        if (nAsc == 0x4C && nAscq == 0x00)
+            return SENSE_CLASS_SELF_CONFIG_FAILED;
+        return SENSE_CLASS_OTHER;
+    case 0x06:
+        if (nAsc == 0x28 && nAscq == 0x00)
+            return SENSE_CLASS_MEDIUM_CHANGED;
+        if (nAsc == 0x29 && nAscq == 0x00)
+            return SENSE_CLASS_POWER_ON_RESET;
+        return SENSE_CLASS_OTHER;
+    default:
+        return SENSE_CLASS_OTHER;
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The only place that talks to a drive: one raw volume open at a time, one
+// 12-byte command with a data-in transfer per send.
+#include <cstdint>
+
+#include "platform/platform.h"
+
+typedef int32_t SenseClass;
+
+const SenseClass SENSE_CLASS_NONE = 0;               // [00, 00, 00] no sense
+const SenseClass SENSE_CLASS_OTHER = 1;              // anything not listed here
+const SenseClass SENSE_CLASS_BECOMING_READY = 2;     // [02, 04, 01]
+const SenseClass SENSE_CLASS_INIT_REQUIRED = 3;      // [02, 04, 02]
+const SenseClass SENSE_CLASS_LONG_WRITE = 4;         // [02, 04, 08]
+const SenseClass SENSE_CLASS_NO_MEDIUM = 5;          // [02, 3A, 00..02]
+const SenseClass SENSE_CLASS_COMM_TIMEOUT = 6;       // [04, 08, 01]
+const SenseClass SENSE_CLASS_SELF_CONFIG_FAILED = 7; // [04, 4C, 00]
+const SenseClass SENSE_CLASS_MEDIUM_CHANGED = 8;     // [06, 28, 00] unit attention
+const SenseClass SENSE_CLASS_POWER_ON_RESET = 9;     // [06, 29, 00] unit attention
+
+const int SCSI_CDB_BYTES = 12;
+const uint8_t SCSI_REQUEST_SENSE_LENGTH = 18;
+const uint32_t SCSI_TIMEOUT_SECONDS = 360;
+// A drive that reports unit attention on every attempt must not hold the
+// launcher for ever: the first send and seven repetitions at most.
+const int SEND_CDB_MAX_ATTEMPTS = 8;
+
+extern OsHandle g_hDrive;
+
+// Closes any open drive; opens \\.\X: for the letter unless it is 0.
+bool OpenDrive(char chLetter);
+void CloseDrive();
+// True when the command ended with SCSI status 0; repeated at once while the
+// drive reports one of the two unit attentions.
+bool SendCdb(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_BYTES], uint8_t* pbData);
+// The sense key byte is taken whole: flag bits are not masked off.
+SenseClass ClassifySense(uint8_t nSenseKey, uint8_t nAsc, uint8_t nAscq);

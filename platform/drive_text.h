@@ -1,0 +1,24 @@
+#pragma once
+// The system's one string type: identity strings, list entries, paths and
+// message texts are all wide text with value semantics.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+typedef std::wstring DriveText;
+
+// Position of the first occurrence of strNeedle in strHaystack, or -1.
+int FindText(const DriveText& strHaystack, const DriveText& strNeedle);
+
+// Whether the characters of strHaystack from nPos on begin with strNeedle,
+// whatever occurs before. An empty needle never counts as present: an empty
+// tag marks no drive and an empty revision matches no drive.
+bool IsTextAt(const DriveText& strHaystack, const DriveText& strNeedle, size_t nPos);
+
+// The catalogue's count format: each "%d" becomes nCount and "%%" a percent
+// sign; nothing else is interpreted, so a text can never read stray arguments.
+DriveText FormatCount(const DriveText& strFormat, int nCount);
+
+// Single-byte drive text widened with the thread's ANSI code page, up to the
+// first zero byte and at most cbMax bytes.
+DriveText WidenAnsi(const uint8_t* pbText, size_t cbMax);

@@ -1,0 +1,100 @@
+#pragma once
+// The seam between the launcher and the operating system. The product links
+// platform/win32; the tests link a simulated layer in its place.
+#include <cstdint>
+
+#include "platform/drive_text.h"
+
+typedef void* OsHandle;
+typedef void* OsModule;
+
+// The value of a handle that refers to nothing (Windows' INVALID_HANDLE_VALUE).
+extern const OsHandle OS_INVALID_HANDLE;
+
+// ---- Raw volumes and SCSI pass-through -------------------------------------
+
+const int SCSI_SENSE_AREA_BYTES = 32;
+
+// One command with a data-in transfer, as the transport asks for it; the
+// backend turns it into the operating system's own pass-through record.
+struct ScsiRequest {
+    uint8_t abCdb[16];
+    uint8_t nCdbLength;
+    uint8_t nSenseInfoLength;
+    bool bDataIn;
+    uint32_t nTransferLength;
+    uint8_t* pbData;
+    uint32_t nTimeoutSeconds;
+    // Filled in by the device call.
+    uint8_t nScsiStatus;
+    uint8_t abSense[SCSI_SENSE_AREA_BYTES];
+};
+
+// Opens a device path such as \\.\E: for reading and writing, shared.
+OsHandle OpenVolume(const DriveText& strDevicePath);
+void CloseVolume(OsHandle hVolume);
+// Sends the request; false when the device call itself failed, in which case
+// the caller's data buffer is left as it was.
+bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest);
+
+// ---- Process ----------------------------------------------------------------
+
+// SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX: no system dialog when a
+// drive letter without a medium is opened.
+const uint32_t PROCESS_ERROR_MODE_QUIET = 0x8001;
+
+// Keeps library loading to the system directory, where the system has the call.
+void RestrictLibraryLoading();
+OsModule GetOwnModule();
+DriveText GetModulePath(OsModule hModule);
+void AddProcessErrorMode(uint32_t nFlags);
+
+// ---- Console ----------------------------------------------------------------
+
+// Whether the process can reach a console: a console window of its own, or a
+// top-level window of class "ConsoleWindowClass".
+bool HasConsoleWindow();
+void WriteConsoleNarrow(const char* pszText);
+// Written in full, whatever the C runtime's locale.
+void WriteConsoleWide(const DriveText& strText);
+void ReadConsoleChar();
+
+// ---- String resources and message boxes ------------------------------------
+
+// Loads string resource nId of hModule in the thread's default resource
+// language; false when the entry is missing or empty.
+bool LoadStringResource(OsModule hModule, uint32_t nId, DriveText* pstrText);
+
+const uint32_t BOX_KIND_OK_CANCEL = 1;
+const uint32_t BOX_KIND_OK = 2;
+const int BOX_RESULT_FAILED = 0;
+const int BOX_RESULT_OK = 1;
+const int BOX_RESULT_CANCEL = 2;
+
+// A box with the exclamation icon and no owner window; returns the button
+// that closed it, or BOX_RESULT_FAILED when the box could not be shown.
+int ShowMessageBox(const DriveText& strText, const DriveText& strCaption, uint32_t nKind);
+
+// ---- Current directory and processes ----------------------------------------
+
+struct DirectoryEntry {
+    DriveText strName;
+    bool bDirectory;
+};
+
+DriveText GetCurrentDirectoryPath();
+// Starts a listing of strPattern in the current directory and reads its
+// first entry; OS_INVALID_HANDLE when there is none.
+OsHandle OpenDirectoryListing(const DriveText& strPattern, DirectoryEntry* pEntry);
+// Reads the next entry; false at the end.
+bool ReadNextDirectoryEntry(OsHandle hListing, DirectoryEntry* pEntry);
+void CloseDirectoryListing(OsHandle hListing);
+
+// Starts the default action of a file, no arguments, normal window, current
+// directory. False when the start failed. *phProcess is the process to wait
+// for, or OS_INVALID_HANDLE / null when there is none.
+bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess);
+// Waits without a time-out; returns at once when there is no process.
+void WaitForPackageProcess(OsHandle hProcess);
+// Asks the system not to sleep while a package writes firmware, or releases it.
+void KeepSystemAwake(bool bAwake);

@@ -1,0 +1,191 @@
+#include "platform/sim/sim_system.h"
+
+#include "platform/platform.h"
+#include "platform/sim/sim_catalogue.h"
+#include "platform/sim/sim_drives.h"
+
+const OsHandle OS_INVALID_HANDLE = reinterpret_cast<OsHandle>(static_cast<intptr_t>(-1));
+
+bool g_bSimHasModule = true;
+bool g_bSimHasConsole = true;
+uint32_t g_nSimErrorMode = 0;
+DriveText g_strSimConsoleOut;
+int g_nSimConsoleReads = 0;
+uint32_t g_nSimUiLanguage = 1033;
+std::vector<SimBox> g_aSimBoxes;
+std::deque<int> g_anSimBoxAnswers;
+DriveText g_strSimCurrentDirectory;
+std::vector<SimFile> g_aSimFiles;
+bool g_bSimAwake = false;
+
+static int g_nSimModuleToken;
+static const uintptr_t SIM_LISTING_HANDLE = 0x7100;
+static size_t g_nSimListingNext;
+static const uintptr_t SIM_PROCESS_HANDLE = 0x7200;
+
+void ResetSimSystem()
+{
+    ResetSimDrives();
+    g_bSimHasModule = true;
+    g_bSimHasConsole = true;
+    g_nSimErrorMode = 0;
+    g_strSimConsoleOut.clear();
+    g_nSimConsoleReads = 0;
+    g_nSimUiLanguage = 1033;
+    g_aSimBoxes.clear();
+    g_anSimBoxAnswers.clear();
+    g_strSimCurrentDirectory = L"C:\\fw";
+    g_aSimFiles.clear();
+    g_bSimAwake = false;
+}
+
+void AddSimFile(const DriveText& strName, bool bDirectory, bool bStarts)
+{
+    g_aSimFiles.push_back(SimFile{strName, bDirectory, bStarts});
+}
+
+std::string NarrowSimText(const DriveText& strText)
+{
+    std::string strResult;
+    for (wchar_t ch : strText)
+        strResult += ch < 0x80 ? static_cast<char>(ch) : '?';
+    return strResult;
+}
+
+DriveText WidenAnsi(const uint8_t* pbText, size_t cbMax)
+{
+    DriveText strResult;
+    for (size_t i = 0; i < cbMax && pbText[i] != 0; ++i)
+        strResult += static_cast<wchar_t>(pbText[i]);
+    return strResult;
+}
+
+void RestrictLibraryLoading()
+{
+    RecordSimEvent("restrict libraries");
+}
+
+OsModule GetOwnModule()
+{
+    return g_bSimHasModule ? &g_nSimModuleToken : nullptr;
+}
+
+DriveText GetModulePath(OsModule)
+{
+    return L"C:\\tools\\fwlaunch.exe";
+}
+
+void AddProcessErrorMode(uint32_t nFlags)
+{
+    g_nSimErrorMode |= nFlags;
+}
+
+bool HasConsoleWindow()
+{
+    RecordSimEvent("console check");
+    return g_bSimHasConsole;
+}
+
+void WriteConsoleNarrow(const char* pszText)
+{
+    for (const char* pch = pszText; *pch; ++pch)
+        g_strSimConsoleOut += static_cast<wchar_t>(static_cast<unsigned char>(*pch));
+}
+
+void WriteConsoleWide(const DriveText& strText)
+{
+    g_strSimConsoleOut += strText;
+}
+
+void ReadConsoleChar()
+{
+    ++g_nSimConsoleReads;
+}
+
+bool LoadStringResource(OsModule hModule, uint32_t nId, DriveText* pstrText)
+{
+    if (hModule == nullptr)
+        return false;
+    uint32_t nLanguage = g_nSimUiLanguage == 1041 ? 1041 : 1033;
+    for (size_t i = 0; i < SIM_CATALOGUE_SIZE; ++i) {
+        const SimCatalogueEntry& entry = SIM_CATALOGUE[i];
+        if (entry.nLanguage == nLanguage && entry.nId == nId && entry.pszText[0] != 0) {
+            *pstrText = entry.pszText;
+            return true;
+        }
+    }
+    return false;
+}
+
+int ShowMessageBox(const DriveText& strText, const DriveText& strCaption, uint32_t nKind)
+{
+    g_aSimBoxes.push_back(SimBox{strText, strCaption, nKind});
+    RecordSimEvent(nKind == BOX_KIND_OK_CANCEL ? "box ok-cancel" : "box ok");
+    if (g_anSimBoxAnswers.empty())
+        return BOX_RESULT_OK;
+    int nAnswer = g_anSimBoxAnswers.front();
+    g_anSimBoxAnswers.pop_front();
+    return nAnswer;
+}
+
+DriveText GetCurrentDirectoryPath()
+{
+    return g_strSimCurrentDirectory;
+}
+
+OsHandle OpenDirectoryListing(const DriveText&, DirectoryEntry* pEntry)
+{
+    if (g_aSimFiles.empty())
+        return OS_INVALID_HANDLE;
+    g_nSimListingNext = 0;
+    ReadNextDirectoryEntry(reinterpret_cast<OsHandle>(SIM_LISTING_HANDLE), pEntry);
+    return reinterpret_cast<OsHandle>(SIM_LISTING_HANDLE);
+}
+
+bool ReadNextDirectoryEntry(OsHandle, DirectoryEntry* pEntry)
+{
+    if (g_nSimListingNext >= g_aSimFiles.size())
+        return false;
+    const SimFile& file = g_aSimFiles[g_nSimListingNext++];
+    pEntry->strName = file.strName;
+    pEntry->bDirectory = file.bDirectory;
+    return true;
+}
+
+void CloseDirectoryListing(OsHandle)
+{
+}
+
+static const SimFile* FindSimFileByPath(const DriveText& strPath)
+{
+    for (const SimFile& file : g_aSimFiles) {
+        DriveText strFull = g_strSimCurrentDirectory + L"\\" + file.strName;
+        if (!file.bDirectory && strFull == strPath)
+            return &file;
+    }
+    return nullptr;
+}
+
+bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess)
+{
+    RecordSimEvent("start " + NarrowSimText(strPath));
+    const SimFile* pFile = FindSimFileByPath(strPath);
+    if (pFile == nullptr || !pFile->bStarts) {
+        *phProcess = nullptr;
+        return false;
+    }
+    ApplySimPackageRun(NarrowSimText(pFile->strName));
+    *phProcess = reinterpret_cast<OsHandle>(SIM_PROCESS_HANDLE);
+    return true;
+}
+
+void WaitForPackageProcess(OsHandle hProcess)
+{
+    RecordSimEvent(hProcess == nullptr ? "wait none" : "wait");
+}
+
+void KeepSystemAwake(bool bAwake)
+{
+    g_bSimAwake = bAwake;
+    RecordSimEvent(bAwake ? "awake on" : "awake off");
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The rest of the operating system, simulated for the native tests: module,
+// console, string table, message boxes, current directory and processes.
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/drive_text.h"
+
+struct SimBox {
+    DriveText strText;
+    DriveText strCaption;
+    uint32_t nKind;
+};
+
+struct SimFile {
+    DriveText strName;
+    bool bDirectory;
+    bool bStarts;  // its default action starts a process
+};
+
+extern bool g_bSimHasModule;
+extern bool g_bSimHasConsole;
+extern uint32_t g_nSimErrorMode;
+extern DriveText g_strSimConsoleOut;
+extern int g_nSimConsoleReads;
+extern uint32_t g_nSimUiLanguage;          // 1033 or 1041
+extern std::vector<SimBox> g_aSimBoxes;
+extern std::deque<int> g_anSimBoxAnswers;  // answers in order; OK when empty
+extern DriveText g_strSimCurrentDirectory;
+extern std::vector<SimFile> g_aSimFiles;   // the listing, in its order
+extern bool g_bSimAwake;
+
+// Puts every simulated piece, the drives included, back to its start.
+void ResetSimSystem();
+void AddSimFile(const DriveText& strName, bool bDirectory = false, bool bStarts = true);
+std::string NarrowSimText(const DriveText& strText);

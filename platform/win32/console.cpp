@@ -1,0 +1,58 @@
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+bool HasConsoleWindow()
+{
+    // Under a terminal application as the default console host there may be
+    // no window of the classic class at all, yet the process has a console.
+    return GetConsoleWindow() != nullptr || FindWindowW(L"ConsoleWindowClass", nullptr) != nullptr;
+}
+
+static void WriteBytes(const char* pb, size_t cb)
+{
+    HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD cbWritten = 0;
+    if (hOut != nullptr && hOut != INVALID_HANDLE_VALUE && cb > 0)
+        WriteFile(hOut, pb, static_cast<DWORD>(cb), &cbWritten, nullptr);
+}
+
+void WriteConsoleNarrow(const char* pszText)
+{
+    WriteBytes(pszText, strlen(pszText));
+}
+
+void WriteConsoleWide(const DriveText& strText)
+{
+    HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD nMode = 0;
+    if (GetConsoleMode(hOut, &nMode)) {
+        DWORD cchWritten = 0;
+        WriteConsoleW(hOut, strText.c_str(), static_cast<DWORD>(strText.size()), &cchWritten, nullptr);
+        return;
+    }
+    // Redirected: the console's code page, as a console program's output is read.
+    UINT nCodePage = GetConsoleOutputCP();
+    if (nCodePage == 0)
+        nCodePage = GetACP();
+    int cb = WideCharToMultiByte(nCodePage, 0, strText.c_str(), static_cast<int>(strText.size()), nullptr, 0,
+                                 nullptr, nullptr);
+    if (cb <= 0)
+        return;
+    std::string strBytes(static_cast<size_t>(cb), '\0');
+    WideCharToMultiByte(nCodePage, 0, strText.c_str(), static_cast<int>(strText.size()), &strBytes[0], cb,
+                        nullptr, nullptr);
+    WriteBytes(strBytes.data(), strBytes.size());
+}
+
+void ReadConsoleChar()
+{
+    HANDLE hIn = GetStdHandle(STD_INPUT_HANDLE);
+    char ch = 0;
+    DWORD cbRead = 0;
+    if (hIn != nullptr && hIn != INVALID_HANDLE_VALUE)
+        ReadFile(hIn, &ch, 1, &cbRead, nullptr);
+}

@@ -1,0 +1,76 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/platform.h"
+
+const OsHandle OS_INVALID_HANDLE = INVALID_HANDLE_VALUE;
+
+static_assert(PROCESS_ERROR_MODE_QUIET == (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX), "error mode");
+static_assert(sizeof(SHELLEXECUTEINFOW) == 60, "32-bit SHELLEXECUTEINFOW");
+
+void RestrictLibraryLoading()
+{
+    // Looked up at run time: a Windows without the call must still start.
+    typedef BOOL(WINAPI * PFN_SET_DEFAULT_DLL_DIRECTORIES)(DWORD);
+    HMODULE hKernel = GetModuleHandleW(L"kernel32.dll");
+    if (hKernel == nullptr)
+        return;
+    PFN_SET_DEFAULT_DLL_DIRECTORIES pfnSet = reinterpret_cast<PFN_SET_DEFAULT_DLL_DIRECTORIES>(
+        reinterpret_cast<void*>(GetProcAddress(hKernel, "SetDefaultDllDirectories")));
+    if (pfnSet != nullptr)
+        pfnSet(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+OsModule GetOwnModule()
+{
+    return GetModuleHandleW(nullptr);
+}
+
+DriveText GetModulePath(OsModule hModule)
+{
+    std::wstring strBuffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD cch = GetModuleFileNameW(static_cast<HMODULE>(hModule), &strBuffer[0],
+                                       static_cast<DWORD>(strBuffer.size()));
+        if (cch == 0)
+            return DriveText();
+        if (cch < strBuffer.size()) {
+            strBuffer.resize(cch);
+            return strBuffer;
+        }
+        strBuffer.resize(strBuffer.size() * 2);
+    }
+}
+
+void AddProcessErrorMode(uint32_t nFlags)
+{
+    UINT nPrevious = SetErrorMode(0);
+    SetErrorMode(nPrevious | nFlags);
+}
+
+bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess)
+{
+    SHELLEXECUTEINFOW sei;
+    ZeroMemory(&sei, sizeof(sei));
+    sei.cbSize = sizeof(sei);
+    sei.fMask = SEE_MASK_NOCLOSEPROCESS;
+    sei.hwnd = nullptr;
+    sei.lpFile = strPath.c_str();
+    sei.nShow = SW_SHOWNORMAL;
+    BOOL bOk = ShellExecuteExW(&sei);
+    *phProcess = sei.hProcess;
+    return bOk && reinterpret_cast<INT_PTR>(sei.hInstApp) > 32;
+}
+
+void WaitForPackageProcess(OsHandle hProcess)
+{
+    // INVALID_HANDLE_VALUE is also the current process: never wait on it.
+    if (hProcess == nullptr || hProcess == INVALID_HANDLE_VALUE)
+        return;
+    WaitForSingleObject(hProcess, INFINITE);
+}
+
+void KeepSystemAwake(bool bAwake)
+{
+    SetThreadExecutionState(bAwake ? (ES_CONTINUOUS | ES_SYSTEM_REQUIRED) : ES_CONTINUOUS);
+}

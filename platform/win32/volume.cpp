@@ -1,0 +1,60 @@
+#include <cstring>
+
+#include "platform/win32/pass_through.h"
+
+void PackPassThrough(const ScsiRequest& request, void* pvData, SPTD_WITH_SENSE* pBlock)
+{
+    memset(pBlock, 0, sizeof(*pBlock));
+    pBlock->sptd.Length = sizeof(SCSI_PASS_THROUGH_DIRECT);
+    pBlock->sptd.CdbLength = request.nCdbLength;
+    pBlock->sptd.SenseInfoLength = request.nSenseInfoLength;
+    pBlock->sptd.DataIn = request.bDataIn ? SCSI_IOCTL_DATA_IN : SCSI_IOCTL_DATA_OUT;
+    pBlock->sptd.DataTransferLength = request.nTransferLength;
+    pBlock->sptd.TimeOutValue = request.nTimeoutSeconds;
+    pBlock->sptd.DataBuffer = pvData;
+    pBlock->sptd.SenseInfoOffset = offsetof(SPTD_WITH_SENSE, abSense);
+    memcpy(pBlock->sptd.Cdb, request.abCdb, sizeof(pBlock->sptd.Cdb));
+}
+
+void* AllocateTransferBuffer(size_t cbSize)
+{
+    // VirtualAlloc hands out whole pages, so the buffer starts on a page.
+    return VirtualAlloc(nullptr, cbSize ? cbSize : 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+void FreeTransferBuffer(void* pvBuffer)
+{
+    VirtualFree(pvBuffer, 0, MEM_RELEASE);
+}
+
+OsHandle OpenVolume(const DriveText& strDevicePath)
+{
+    return CreateFileW(strDevicePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void CloseVolume(OsHandle hVolume)
+{
+    CloseHandle(hVolume);
+}
+
+bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest)
+{
+    void* pvTransfer = AllocateTransferBuffer(pRequest->nTransferLength);
+    if (pvTransfer == nullptr)
+        return false;
+    memcpy(pvTransfer, pRequest->pbData, pRequest->nTransferLength);
+
+    SPTD_WITH_SENSE block;
+    PackPassThrough(*pRequest, pvTransfer, &block);
+    DWORD cbReturned = 0;
+    BOOL bOk = DeviceIoControl(hVolume, IOCTL_SCSI_PASS_THROUGH_DIRECT, &block, sizeof(block), &block,
+                               sizeof(block), &cbReturned, nullptr);
+    if (bOk) {
+        memcpy(pRequest->pbData, pvTransfer, pRequest->nTransferLength);
+        pRequest->nScsiStatus = block.sptd.ScsiStatus;
+        memcpy(pRequest->abSense, block.abSense, sizeof(block.abSense));
+    }
+    FreeTransferBuffer(pvTransfer);
+    return bOk != FALSE;
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "drive/transport.h"
+#include "platform/sim/sim_drives.h"
+#include "platform/sim/sim_system.h"
+
+// Every test starts on a machine with no drives, no files and no boxes.
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CloseDrive();
+        ResetSimSystem();
+    }
+    void TearDown() override { CloseDrive(); }
+
+    static std::vector<std::string> TraceLinesStartingWith(const std::string& strPrefix)
+    {
+        std::vector<std::string> astrLines;
+        for (const std::string& strLine : g_astrSimTrace) {
+            if (strLine.compare(0, strPrefix.size(), strPrefix) == 0)
+                astrLines.push_back(strLine);
+        }
+        return astrLines;
+    }
+};

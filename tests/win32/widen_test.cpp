@@ -1,0 +1,22 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "platform/drive_text.h"
+
+TEST(WidenTest, StopsAtTheFirstZeroByteAndAtTheLimit)
+{
+    const uint8_t abText[] = {'A', 'B', 'C', 0, 'D'};
+    EXPECT_EQ(WidenAnsi(abText, sizeof(abText)), L"ABC");
+    EXPECT_EQ(WidenAnsi(abText, 2), L"AB");
+    EXPECT_EQ(WidenAnsi(abText, 0), L"");
+}
+
+// Run with LC_ALL=ja_JP.UTF-8: Wine then gives the thread code page 932.
+TEST(JapaneseWidenTest, LeadAndTrailByteWidenToOneCharacter)
+{
+    ASSERT_EQ(GetACP(), 932u);
+    const uint8_t abText[] = {'K', 0x83, 0x41, 'Z', 0};  // 0x83 0x41 is katakana A
+    DriveText strWide = WidenAnsi(abText, sizeof(abText));
+    EXPECT_EQ(strWide, L"K\u30A2Z");
+}

@@ -1,0 +1,18 @@
+#!/bin/bash
+# Runs a command with a private Xvfb display and a warm Wine prefix, and
+# ends both afterwards.
+set -u
+here=$(cd "$(dirname "$0")/.." && pwd)
+display=:${FWLAUNCH_DISPLAY:-73}
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
+"$here/tools/wine-run" wineboot -i >/dev/null 2>&1
+"$here/tools/wine-run" wineserver -p >/dev/null 2>&1
+"$@"
+rc=$?
+"$here/tools/wine-run" wineserver -k >/dev/null 2>&1
+kill "$xvfb_pid" 2>/dev/null
+wait "$xvfb_pid" 2>/dev/null
+exit $rc
