@@ -14,7 +14,7 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/messages/catalogue.rc ${CMAKE_SOURCE_DIR}/cmake/catalogue_to_cpp.cmake
   COMMENT "Generating the native message catalogue")
 
-add_library(fwlaunch_sim_drives OBJECT platform/sim/sim_drives.cpp)
+add_library(fwlaunch_sim_drives OBJECT platform/sim/sim_drives.cpp platform/sim/drive_set.cpp)
 add_library(fwlaunch_sim_platform OBJECT platform/sim/sim_system.cpp ${catalogue_cpp})
 
 

@@ -14,6 +14,7 @@ int g_nSimConsoleReads = 0;
 uint32_t g_nSimUiLanguage = 1033;
 std::vector<SimBox> g_aSimBoxes;
 std::deque<int> g_anSimBoxAnswers;
+void (*g_pfnSimWhileBoxOpen)(const SimBox& box) = nullptr;
 DriveText g_strSimCurrentDirectory;
 std::vector<SimFile> g_aSimFiles;
 bool g_bSimAwake = false;
@@ -34,6 +35,7 @@ void ResetSimSystem()
     g_nSimUiLanguage = 1033;
     g_aSimBoxes.clear();
     g_anSimBoxAnswers.clear();
+    g_pfnSimWhileBoxOpen = nullptr;
     g_strSimCurrentDirectory = L"C:\\fw";
     g_aSimFiles.clear();
     g_bSimAwake = false;
@@ -121,6 +123,8 @@ int ShowMessageBox(const DriveText& strText, const DriveText& strCaption, uint32
 {
     g_aSimBoxes.push_back(SimBox{strText, strCaption, nKind});
     RecordSimEvent(nKind == BOX_KIND_OK_CANCEL ? "box ok-cancel" : "box ok");
+    if (g_pfnSimWhileBoxOpen != nullptr)
+        g_pfnSimWhileBoxOpen(g_aSimBoxes.back());
     if (g_anSimBoxAnswers.empty())
         return BOX_RESULT_OK;
     int nAnswer = g_anSimBoxAnswers.front();

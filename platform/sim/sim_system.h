@@ -28,6 +28,8 @@ extern int g_nSimConsoleReads;
 extern uint32_t g_nSimUiLanguage;          // 1033 or 1041
 extern std::vector<SimBox> g_aSimBoxes;
 extern std::deque<int> g_anSimBoxAnswers;  // answers in order; OK when empty
+// Called while a box is open, before it is answered.
+extern void (*g_pfnSimWhileBoxOpen)(const SimBox& box);
 extern DriveText g_strSimCurrentDirectory;
 extern std::vector<SimFile> g_aSimFiles;   // the listing, in its order
 extern bool g_bSimAwake;

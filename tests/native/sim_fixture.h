@@ -18,6 +18,11 @@ protected:
     }
     void TearDown() override { CloseDrive(); }
 
+    static bool StartsWith(const DriveText& strText, const DriveText& strPrefix)
+    {
+        return strText.compare(0, strPrefix.size(), strPrefix) == 0;
+    }
+
     static std::vector<std::string> TraceLinesStartingWith(const std::string& strPrefix)
     {
         std::vector<std::string> astrLines;
