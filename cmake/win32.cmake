@@ -18,10 +18,10 @@ target_link_libraries(fwlaunch PRIVATE fwlaunch_core fwlaunch_win32_system fwlau
 
 # Windows tests: one program, run once per user interface language.
 file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
-add_executable(fwlaunch_win32_tests ${win32_test_sources} app/fwlaunch.rc)
+add_executable(fwlaunch_win32_tests ${win32_test_sources} tests/win32/win32_support.cpp app/fwlaunch.rc)
 target_link_options(fwlaunch_win32_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_win32_tests PRIVATE
-  fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume gtest_main ${win32_system_libs})
+  fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 gtest_main ${win32_system_libs})
 
 add_test(NAME win32.english COMMAND fwlaunch_win32_tests --gtest_filter=-Japanese*)
 set_tests_properties(win32.english PROPERTIES ENVIRONMENT "LC_ALL=C")
@@ -30,3 +30,36 @@ set_tests_properties(win32.japanese PROPERTIES ENVIRONMENT "LC_ALL=ja_JP.UTF-8")
 
 add_test(NAME e2e.console_check
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/console_check.sh $<TARGET_FILE:fwlaunch>)
+
+file(GLOB e2e_cases CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/cases/*.sh)
+foreach(e2e_case IN LISTS e2e_cases)
+  get_filename_component(e2e_name ${e2e_case} NAME_WE)
+  add_test(NAME e2e.${e2e_name} COMMAND bash ${e2e_case})
+  set_tests_properties(e2e.${e2e_name} PROPERTIES ENVIRONMENT "FWLAUNCH_BIN=${CMAKE_BINARY_DIR}")
+  list(APPEND desktop_tests e2e.${e2e_name})
+endforeach()
+# They share one display and one Wine desktop: boxes and console windows of
+# one test must not be seen by another.
+set_tests_properties(win32.english win32.japanese e2e.console_check ${desktop_tests}
+  PROPERTIES RESOURCE_LOCK desktop)
+
+# The simulated-drive variant: the product's code with only drive access
+# replaced; every other Windows call is the real one.
+add_library(fwlaunch_sim_file_win32 OBJECT platform/sim/sim_file.cpp)
+add_library(fwlaunch_sim_drives_win32 OBJECT platform/sim/sim_drives.cpp platform/sim/drive_set.cpp)
+add_executable(fwlaunch-sim app/main.cpp app/fwlaunch.rc platform/sim/sim_file_volumes.cpp)
+target_compile_options(fwlaunch-sim PRIVATE -municode)
+target_link_options(fwlaunch-sim PRIVATE -municode ${static_link})
+target_link_libraries(fwlaunch-sim PRIVATE
+  fwlaunch_core fwlaunch_win32_system fwlaunch_sim_drives_win32 fwlaunch_sim_file_win32 ${win32_system_libs})
+
+# Test tools: an updater that records its run, and a message box reader.
+add_executable(fake-updater tests/win32/tools/fake_updater.cpp)
+target_compile_options(fake-updater PRIVATE -municode)
+target_link_options(fake-updater PRIVATE -municode ${static_link})
+target_link_libraries(fake-updater PRIVATE fwlaunch_sim_drives_win32 fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core ${win32_system_libs})
+add_executable(box-answer tests/win32/tools/box_answer.cpp)
+target_compile_options(box-answer PRIVATE -municode)
+target_link_options(box-answer PRIVATE -municode -mwindows ${static_link})
+target_link_libraries(box-answer PRIVATE fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core ${win32_system_libs})
+add_dependencies(fwlaunch_win32_tests fake-updater box-answer)

@@ -30,6 +30,8 @@ struct ScsiRequest {
     uint8_t abSense[SCSI_SENSE_AREA_BYTES];
 };
 
+// Called once at start-up, before anything else may touch a drive.
+void PrepareDriveAccess();
 // Opens a device path such as \\.\E: for reading and writing, shared.
 OsHandle OpenVolume(const DriveText& strDevicePath);
 void CloseVolume(OsHandle hVolume);

@@ -8,11 +8,12 @@ Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
-"$here/tools/wine-run" wineboot -i >/dev/null 2>&1
-"$here/tools/wine-run" wineserver -p >/dev/null 2>&1
+source "$here/tools/wine-env.sh"
+wineboot -i >/dev/null 2>&1
+wineserver -p
 "$@"
 rc=$?
-"$here/tools/wine-run" wineserver -k >/dev/null 2>&1
+wineserver -k
 kill "$xvfb_pid" 2>/dev/null
 wait "$xvfb_pid" 2>/dev/null
 exit $rc

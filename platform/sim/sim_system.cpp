@@ -62,11 +62,6 @@ DriveText WidenAnsi(const uint8_t* pbText, size_t cbMax)
     return strResult;
 }
 
-void RestrictLibraryLoading()
-{
-    RecordSimEvent("restrict libraries");
-}
-
 OsModule GetOwnModule()
 {
     return g_bSimHasModule ? &g_nSimModuleToken : nullptr;

@@ -27,6 +27,11 @@ void FreeTransferBuffer(void* pvBuffer)
     VirtualFree(pvBuffer, 0, MEM_RELEASE);
 }
 
+void PrepareDriveAccess()
+{
+    // Raw volumes are opened one at a time on demand: nothing to set up.
+}
+
 OsHandle OpenVolume(const DriveText& strDevicePath)
 {
     return CreateFileW(strDevicePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -1,0 +1,13 @@
+#pragma once
+// Small file helpers of the simulated-drive variant and its test tools,
+// whose files are named by environment variables that hold Windows paths.
+#include <string>
+
+#include "platform/drive_text.h"
+
+// The variable's value, empty when it is not set.
+DriveText ReadEnvironmentText(const wchar_t* pszName);
+bool ReadWholeFile(const DriveText& strPath, std::string* pstrBytes);
+bool WriteWholeFile(const DriveText& strPath, const std::string& strBytes);
+void AppendLineToFile(const DriveText& strPath, const std::string& strLine);
+std::string Utf8FromWide(const DriveText& strText);

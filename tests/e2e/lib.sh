@@ -1,0 +1,112 @@
+# Sourced by each end-to-end case: a temporary folder with the simulated-drive
+# launcher, its drive-set file and packages; the launcher run under Wine with
+# the box helper answering its boxes; checks on boxes, trace and exit status.
+set -u
+e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+source "$e2e_root/tools/wine-env.sh"
+e2e_bin=${FWLAUNCH_BIN:-$e2e_root/build/win32}
+e2e_dir=$(mktemp -d /tmp/fwlaunch-e2e.XXXXXX)
+e2e_failures=0
+trap 'rm -rf "$e2e_dir"' EXIT
+
+winpath() { echo "Z:$1" | tr / '\\'; }
+
+cp "$e2e_bin/fwlaunch-sim.exe" "$e2e_dir/"
+: >"$e2e_dir/drives.ini"
+export FWLAUNCH_SIM_DRIVES="$(winpath "$e2e_dir/drives.ini")"
+export FWLAUNCH_SIM_TRACE="$(winpath "$e2e_dir/trace.txt")"
+
+# The drive-set file, from standard input.
+drives() { cat >"$e2e_dir/drives.ini"; }
+# An updater package: the fake updater under the given name.
+package() { cp "$e2e_bin/fake-updater.exe" "$e2e_dir/$1"; }
+# A plain file in the launcher's folder.
+plain_file() { : >"$e2e_dir/$1"; }
+
+# A drive section of the usual layout: LETTER DIGITS REVISION [PRODUCT] [TAG]
+target() {
+    printf '[%s]\nvendor_identity = "KDR %s%s"\ninquiry_vendor = "VENDOR"\ninquiry_product = "%s"\n' \
+        "$1" "$2" "${5:-ACME}" "${4:-ABC-DRIVE}"
+    printf 'inquiry_revision = "%s"\nupdated_by = "%s"\nrevision_after_update = "1.10"\n\n' "$3" "$2"
+}
+
+# run_launcher [--answers LIST] [--gate] [--pty] [--no-helper-console] [--no-display] -- ARGS...
+run_launcher() {
+    local answers=ok,ok gate="" pty=no console=--console-window display=yes
+    while [ "$1" != -- ]; do
+        case $1 in
+            --answers) answers=$2; shift ;;
+            --gate) gate=$(winpath "$e2e_dir/gate") ;;
+            --pty) pty=yes ;;
+            --no-helper-console) console="" ;;
+            --no-display) display=no ;;
+        esac
+        shift
+    done
+    shift
+    rm -f "$e2e_dir/boxes.txt" "$e2e_dir/stop"
+    local helper_args=(--out "$(winpath "$e2e_dir/boxes.txt")" --until "$(winpath "$e2e_dir/stop")"
+                       --answers "$answers" --timeout-ms 180000)
+    [ -n "$console" ] && helper_args+=("$console")
+    [ -n "$gate" ] && helper_args+=(--gate "$gate")
+    wine "$e2e_bin/box-answer.exe" "${helper_args[@]}" &
+    local helper=$!
+    for _ in $(seq 300); do grep -q '^ready' "$e2e_dir/boxes.txt" 2>/dev/null && break; sleep 0.1; done
+    local cmd=(wine "$e2e_dir/fwlaunch-sim.exe" "$@")
+    (
+        cd "$e2e_dir" || exit 99
+        [ "$display" = no ] && unset DISPLAY
+        if [ "$pty" = yes ]; then
+            script -qec "$(printf '%q ' "${cmd[@]}")" /dev/null </dev/null >"$e2e_dir/stdout" 2>"$e2e_dir/stderr"
+        else
+            "${cmd[@]}" </dev/null >"$e2e_dir/stdout" 2>"$e2e_dir/stderr"
+        fi
+    )
+    e2e_rc=$?
+    : >"$e2e_dir/stop"
+    wait "$helper"
+}
+
+# Field of the Nth box (from 1): caption, text, buttons, owner, icon, answer.
+box_field() {
+    awk -v n="$1" -v f="$2: " '$0 == "box" { k++ } k == n && index($0, f) == 1 { print substr($0, length(f) + 1); exit }' \
+        "$e2e_dir/boxes.txt"
+}
+box_count() { grep -c '^box$' "$e2e_dir/boxes.txt"; }
+trace_lines() { grep -E "$1" "$e2e_dir/trace.txt" 2>/dev/null; }
+runs() { trace_lines '^run ' | tr '\n' ' ' | sed 's/ $//'; }
+
+expect() {
+    local what=$1 actual=$2 expected=$3
+    if [ "$actual" != "$expected" ]; then
+        echo "FAIL $what"
+        echo "  expected: $expected"
+        echo "  actual:   $actual"
+        e2e_failures=$((e2e_failures + 1))
+    fi
+}
+
+# The texts the boxes must show, with CR and LF written as \r and \n.
+EN_105='target device(s) is found.\r\nIt will update all drives .\r\n---------- target drive list ----------'
+EN_106='FW is already the latest version.'
+EN_107='Available target is not found.'
+EN_108='The following drive failed to update.'
+EN_109='Update operation is completed.\r\n---------- updated drive list ----------'
+JA_105_HEAD='このﾌﾟﾛｸﾞﾗﾑで利用可能なﾄﾞﾗｲﾌﾞが'
+JA_105_TAIL='台見つかりました。\r\nすべてのﾄﾞﾗｲﾌﾞを自動的にｱｯﾌﾟﾃﾞｰﾄします。\r\n---------- ｱｯﾌﾟﾃﾞｰﾄ可能なﾄﾞﾗｲﾌﾞ----------'
+JA_107='このﾌﾟﾛｸﾞﾗﾑで利用可能なﾄﾞﾗｲﾌﾞがありません。'
+JA_108='以下のドライブのｱｯﾌﾟﾃﾞｰﾄに失敗しました。'
+JA_109='ｱｯﾌﾟﾃﾞｰﾄﾌﾟﾛｸﾞﾗﾑは完了しました。\r\n---------- ｱｯﾌﾟﾃﾞｰﾄしたﾄﾞﾗｲﾌﾞ----------'
+
+# A list of entries, each after the separator LF CR.
+entries() { local e; for e in "$@"; do printf '\\n\\r%s' "$e"; done; }
+
+finish() {
+    if [ "$e2e_failures" -ne 0 ]; then
+        echo "--- boxes"; cat "$e2e_dir/boxes.txt" 2>/dev/null
+        echo "--- trace"; cat "$e2e_dir/trace.txt" 2>/dev/null
+        echo "--- stdout/stderr"; cat "$e2e_dir/stdout" "$e2e_dir/stderr" 2>/dev/null
+        exit 1
+    fi
+    echo "ok"
+}
