@@ -18,7 +18,7 @@ target_link_libraries(fwlaunch PRIVATE fwlaunch_core fwlaunch_win32_system fwlau
 
 # Windows tests: one program, run once per user interface language.
 file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
-add_executable(fwlaunch_win32_tests ${win32_test_sources} tests/win32/win32_support.cpp app/fwlaunch.rc)
+add_executable(fwlaunch_win32_tests ${win32_test_sources} tests/win32/win32_support.cpp messages/catalogue.rc)
 target_link_options(fwlaunch_win32_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_win32_tests PRIVATE
   fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 gtest_main ${win32_system_libs})
@@ -63,3 +63,5 @@ target_compile_options(box-answer PRIVATE -municode)
 target_link_options(box-answer PRIVATE -municode -mwindows ${static_link})
 target_link_libraries(box-answer PRIVATE fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core ${win32_system_libs})
 add_dependencies(fwlaunch_win32_tests fake-updater box-answer)
+
+add_test(NAME image.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/product_image.sh $<TARGET_FILE:fwlaunch>)

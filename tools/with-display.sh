@@ -10,6 +10,7 @@ export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
 source "$here/tools/wine-env.sh"
 wineboot -i >/dev/null 2>&1
+wine regedit "$(echo "Z:$here/tools/wine-fonts.reg" | tr / '\\')" >/dev/null 2>&1
 wineserver -p
 "$@"
 rc=$?

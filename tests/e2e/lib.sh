@@ -4,12 +4,13 @@
 set -u
 e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$e2e_root/tools/wine-env.sh"
+source "$e2e_root/tools/box-session.sh"
 e2e_bin=${FWLAUNCH_BIN:-$e2e_root/build/win32}
 e2e_dir=$(mktemp -d /tmp/fwlaunch-e2e.XXXXXX)
 e2e_failures=0
 trap 'rm -rf "$e2e_dir"' EXIT
 
-winpath() { echo "Z:$1" | tr / '\\'; }
+winpath() { box_winpath "$1"; }
 
 cp "$e2e_bin/fwlaunch-sim.exe" "$e2e_dir/"
 : >"$e2e_dir/drives.ini"
@@ -44,14 +45,10 @@ run_launcher() {
         shift
     done
     shift
-    rm -f "$e2e_dir/boxes.txt" "$e2e_dir/stop"
-    local helper_args=(--out "$(winpath "$e2e_dir/boxes.txt")" --until "$(winpath "$e2e_dir/stop")"
-                       --answers "$answers" --timeout-ms 180000)
+    local helper_args=()
     [ -n "$console" ] && helper_args+=("$console")
     [ -n "$gate" ] && helper_args+=(--gate "$gate")
-    wine "$e2e_bin/box-answer.exe" "${helper_args[@]}" &
-    local helper=$!
-    for _ in $(seq 300); do grep -q '^ready' "$e2e_dir/boxes.txt" 2>/dev/null && break; sleep 0.1; done
+    box_helper_start "$e2e_dir" "$answers" "${helper_args[@]}"
     local cmd=(wine "$e2e_dir/fwlaunch-sim.exe" "$@")
     (
         cd "$e2e_dir" || exit 99
@@ -63,8 +60,7 @@ run_launcher() {
         fi
     )
     e2e_rc=$?
-    : >"$e2e_dir/stop"
-    wait "$helper"
+    box_helper_stop "$e2e_dir"
 }
 
 # Field of the Nth box (from 1): caption, text, buttons, owner, icon, answer.

@@ -22,11 +22,11 @@ rm -f "$e2e_dir/boxes.txt"
 (
     for _ in $(seq 600); do grep -q '^buttons:' "$e2e_dir/boxes.txt" 2>/dev/null && break; sleep 0.1; done
     target F 5120 1.02 STAYS >"$e2e_dir/drives.ini"
-    : >"$e2e_dir/gate"
+    : >"$e2e_dir/gate1"
 ) &
 run_launcher --gate -- ACME 1.10
 wait
-rm -f "$e2e_dir/gate"
+rm -f "$e2e_dir/gate1"
 expect "removed: runs" "$(runs)" "run FW5120.exe"
 expect "removed: report" "$(box_field 2 text)" "$EN_108$(entries 'E:GONE            1.02')"
 expect "removed: status" "$e2e_rc" 0

@@ -6,8 +6,9 @@
 // UTF-8 lines "caption:", "text:" (CR and LF as \r and \n), "buttons:",
 // "owner:", "icon:", "answer:", then answered with the next answer (OK once
 // the list is used up). It stops after N boxes, when the --until file
-// exists, or at the time-out. With --gate, the first box is answered only
-// once that file exists, so a test can change a drive while it is open.
+// exists, or at the time-out. With --gate PREFIX, box k (from 1) is answered
+// only once the file PREFIXk exists, so that a test can change a drive, or
+// take a screenshot, while it is open.
 // With --console-window it first makes a hidden
 // top-level window of class "ConsoleWindowClass". "ready" is the first line.
 #include <windows.h>
@@ -190,7 +191,8 @@ int wmain(int argc, wchar_t** argv)
         Sleep(200);
         std::wstring strAnswer = static_cast<size_t>(nAnswered) < astrAnswers.size() ? astrAnswers[nAnswered] : L"ok";
         Report("box");
-        AnswerBox(hwndBox, strAnswer, nAnswered == 0 ? strGate : DriveText(), nStart + nTimeoutMs);
+        DriveText strBoxGate = strGate.empty() ? DriveText() : strGate + std::to_wstring(nAnswered + 1);
+        AnswerBox(hwndBox, strAnswer, strBoxGate, nStart + nTimeoutMs);
         ahwndAnswered.push_back(hwndBox);
         ++nAnswered;
     }

@@ -1,0 +1,26 @@
+# Sourced: the box helper beside a launcher run, and the boxes it read.
+# box_helper_start DIR ANSWERS [HELPER ARGS...]: the helper writes
+# DIR/boxes.txt and stops once DIR/stop exists.
+box_helper_start() {
+    local dir=$1 answers=$2
+    shift 2
+    rm -f "$dir/boxes.txt" "$dir/stop"
+    wine "${FWLAUNCH_BIN:-$fwlaunch_root/build/win32}/box-answer.exe" --out "$(box_winpath "$dir/boxes.txt")" \
+        --until "$(box_winpath "$dir/stop")" --answers "$answers" --timeout-ms 180000 "$@" &
+    box_helper_pid=$!
+    until grep -q '^ready' "$dir/boxes.txt" 2>/dev/null; do sleep 0.1; done
+}
+
+box_helper_stop() {
+    : >"$1/stop"
+    wait "$box_helper_pid" || true
+}
+
+# Each box as caption, text and buttons, line breaks as they show.
+box_print() {
+    awk '/^caption: / { print ""; print "[" substr($0, 10) "]" }
+         /^text: / { t = substr($0, 7); gsub(/\\r/, "", t); gsub(/\\n/, "\n", t); print t }
+         /^buttons: / { print "(" substr($0, 10) ")" }' "$1/boxes.txt"
+}
+
+box_winpath() { echo "Z:$1" | tr / '\\'; }
