@@ -1,5 +1,8 @@
 # The native build: the core over the simulated platform, for fast unit tests.
-if(FWLAUNCH_SANITIZE)
+if(FWLAUNCH_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+elseif(FWLAUNCH_SANITIZE)
   set(sanitize_flags -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_compile_options(${sanitize_flags})
   add_link_options(${sanitize_flags})
@@ -18,9 +21,23 @@ add_library(fwlaunch_sim_drives OBJECT platform/sim/sim_drives.cpp platform/sim/
 add_library(fwlaunch_sim_platform OBJECT platform/sim/sim_system.cpp ${catalogue_cpp})
 
 
+if(FWLAUNCH_FUZZ)
+  # libFuzzer targets over the same core and simulated platform.
+  foreach(target identity send_cdb package drive_set run)
+    add_executable(fuzz_${target} ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_${target}.cpp)
+    target_link_libraries(fuzz_${target} PRIVATE fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives)
+    target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+  return()
+endif()
+
 file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
 add_executable(fwlaunch_native_tests ${native_test_sources})
 target_link_libraries(fwlaunch_native_tests PRIVATE fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives gtest_main)
+
+# The scan's timing against its simulated drive time, for make bench.
+add_executable(fwlaunch_scan_bench ${CMAKE_SOURCE_DIR}/tools/bench/scan_bench.cpp)
+target_link_libraries(fwlaunch_scan_bench PRIVATE fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives)
 
 include(GoogleTest)
 gtest_discover_tests(fwlaunch_native_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)

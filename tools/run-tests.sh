@@ -26,5 +26,14 @@ run_ctest() {
 run_ctest build/native
 run_ctest build/native-asan
 run_ctest build/win32
+echo "== fuzzing, ${FUZZ_SECONDS:-30}s a target"
+fuzz_log=$(mktemp)
+bash "$here/tools/run-fuzz.sh" "${FUZZ_SECONDS:-30}" | tee "$fuzz_log"
+fuzz_line=$(tail -1 "$fuzz_log")
+rm -f "$fuzz_log"
+fuzz_passed=$(sed -E 's/^fuzz: ([0-9]+) passed.*/\1/' <<<"$fuzz_line")
+fuzz_failed=$(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$fuzz_line")
+passed=$((passed + fuzz_passed)); failed=$((failed + fuzz_failed))
+[ "$fuzz_failed" -eq 0 ] || status=1
 echo "make test: $passed passed, $failed failed"
 exit $status

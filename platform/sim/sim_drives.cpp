@@ -1,5 +1,6 @@
 #include "platform/sim/sim_drives.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -20,8 +21,10 @@ static void AppendTraceLine(const std::string& strLine)
 
 void (*g_pfnSimTrace)(const std::string& strLine) = AppendTraceLine;
 
-// Unit attentions still due on each letter's open handle.
+// Unit attentions still due on each letter's open handle, and the next
+// scripted answer.
 static int g_anAttentionsLeft[SIM_LETTERS];
+static size_t g_anScriptNext[SIM_LETTERS];
 static const uintptr_t SIM_HANDLE_BASE = 0x5100;
 
 void RecordSimEvent(const std::string& strLine)
@@ -141,6 +144,7 @@ OsHandle OpenVolume(const DriveText& strDevicePath)
     }
     RecordSimEvent("open " + strLetter + " ok");
     g_anAttentionsLeft[nIndex] = drive.nUnitAttentions;
+    g_anScriptNext[nIndex] = 0;
     ++g_nSimOpenHandles;
     if (g_nSimOpenHandles > g_nSimMostOpenHandles)
         g_nSimMostOpenHandles = g_nSimOpenHandles;
@@ -190,7 +194,14 @@ bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest)
         std::this_thread::sleep_for(std::chrono::milliseconds(drive.nLatencyMs));
 
     const std::vector<uint8_t>* pAnswer = AnswerFor(drive, pRequest->abCdb);
-    if (g_anAttentionsLeft[nIndex] != 0) {
+    if (g_anScriptNext[nIndex] < drive.aScript.size()) {
+        const SimAnswer& answer = drive.aScript[g_anScriptNext[nIndex]++];
+        pRequest->nScsiStatus = answer.nStatus;
+        if (answer.nStatus == 0x02)
+            SetFixedSense(pRequest, answer.abSenseCode[0], answer.abSenseCode[1], answer.abSenseCode[2]);
+        else if (answer.nStatus == 0 && pAnswer != nullptr && !pAnswer->empty())
+            memcpy(pRequest->pbData, pAnswer->data(), std::min<size_t>(pAnswer->size(), pRequest->nTransferLength));
+    } else if (g_anAttentionsLeft[nIndex] != 0) {
         if (g_anAttentionsLeft[nIndex] > 0)
             --g_anAttentionsLeft[nIndex];
         pRequest->nScsiStatus = 0x02;

@@ -15,6 +15,12 @@ const size_t SIM_VENDOR_IDENTITY_BYTES = 48;
 const size_t SIM_VENDOR_IDENTITY_TEXT_OFFSET = 16;
 const size_t SIM_INQUIRY_BYTES = 36;
 
+// One scripted answer: a status and, with CHECK CONDITION, its sense.
+struct SimAnswer {
+    uint8_t nStatus;
+    uint8_t abSenseCode[3];
+};
+
 struct SimDrive {
     bool bPresent;                          // the letter has a volume
     bool bOpens;
@@ -28,6 +34,7 @@ struct SimDrive {
     std::string strUpdatedBy;               // digits of the package that updates it
     std::string strRevisionAfterUpdate;
     uint32_t nLatencyMs;                    // time every command takes
+    std::vector<SimAnswer> aScript;         // answers to the sends after each open, then the above
 };
 
 extern SimDrive g_aSimDrive[SIM_LETTERS];

@@ -2,6 +2,11 @@
 // started, it appends "run FW5120.exe" to the trace file, brings every drive
 // whose updated_by digits occur in its file name to its revision after
 // update (rewriting the drive-set file), and exits 0.
+// FAKE_UPDATER_SLEEP_MS makes it wait first. For the tests of misbehaving
+// updaters: FAKE_UPDATER_EXIT_CODE=N exits with N after the update;
+// FAKE_UPDATER_CRASH=1 crashes after the trace line, before the update;
+// FAKE_UPDATER_CHILD_MS=N starts a copy of itself that does the work after
+// N milliseconds, and exits at once.
 #include <windows.h>
 
 #include <cstdlib>
@@ -9,20 +14,50 @@
 #include "platform/sim/drive_set.h"
 #include "platform/sim/sim_file.h"
 
+static LONG WINAPI DieOnException(EXCEPTION_POINTERS*)
+{
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+static bool StartChildCopy(const DriveText& strModule, const DriveText& strDelayMs)
+{
+    SetEnvironmentVariableW(L"FAKE_UPDATER_CHILD_MS", nullptr);
+    SetEnvironmentVariableW(L"FAKE_UPDATER_SLEEP_MS", strDelayMs.c_str());
+    std::wstring strCommand = L"\"" + strModule + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(strModule.c_str(), &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
 int wmain()
 {
+    wchar_t szModule[MAX_PATH * 2] = {0};
+    GetModuleFileNameW(nullptr, szModule, MAX_PATH * 2);
+    DriveText strModule = szModule;
+    DriveText strChildDelay = ReadEnvironmentText(L"FAKE_UPDATER_CHILD_MS");
+    if (!strChildDelay.empty())
+        return StartChildCopy(strModule, strChildDelay) ? 0 : 5;
+
     DriveText strSleep = ReadEnvironmentText(L"FAKE_UPDATER_SLEEP_MS");
     if (!strSleep.empty())
         Sleep(static_cast<DWORD>(wcstoul(strSleep.c_str(), nullptr, 10)));
 
-    wchar_t szModule[MAX_PATH * 2] = {0};
-    GetModuleFileNameW(nullptr, szModule, MAX_PATH * 2);
-    DriveText strModule = szModule;
     std::string strName = Utf8FromWide(strModule.substr(strModule.find_last_of(L"\\/") + 1));
 
     DriveText strTrace = ReadEnvironmentText(L"FWLAUNCH_SIM_TRACE");
     if (!strTrace.empty())
         AppendLineToFile(strTrace, "run " + strName);
+    if (!ReadEnvironmentText(L"FAKE_UPDATER_CRASH").empty()) {
+        // An unhandled access violation that ends the process with its code,
+        // without a debugger or crash dialog holding it open.
+        SetUnhandledExceptionFilter(DieOnException);
+        *static_cast<volatile int*>(nullptr) = 0;
+    }
 
     DriveText strDrives = ReadEnvironmentText(L"FWLAUNCH_SIM_DRIVES");
     std::string strText, strError;
@@ -31,5 +66,8 @@ int wmain()
     if (!ParseDriveSet(strText, g_aSimDrive, &strError))
         return 3;
     ApplySimPackageRun(strName);
-    return WriteWholeFile(strDrives, FormatDriveSet(g_aSimDrive)) ? 0 : 4;
+    if (!WriteWholeFile(strDrives, FormatDriveSet(g_aSimDrive)))
+        return 4;
+    DriveText strExitCode = ReadEnvironmentText(L"FAKE_UPDATER_EXIT_CODE");
+    return strExitCode.empty() ? 0 : _wtoi(strExitCode.c_str());
 }
