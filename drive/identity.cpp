@@ -12,33 +12,36 @@ const size_t INQUIRY_TEXT_OFFSET = 8;
 const size_t INQUIRY_TEXT_END = 45;
 const size_t INQUIRY_REVISION_POSITION = 28;
 
+// One query: open the drive, send the command, close it again. False, with
+// nothing sent, when the letter is 0 or the drive does not open.
+static bool QueryDrive(char chLetter, const uint8_t abCdb[12], uint32_t nTransferLength,
+                       uint8_t abBuffer[IDENTITY_BUFFER_BYTES])
+{
+    if (!OpenDrive(chLetter))
+        return false;
+    SendCdb(nTransferLength, abCdb, abBuffer);
+    CloseDrive();
+    return true;
+}
+
 DriveText ReadVendorIdentity(char chLetter)
 {
-    DriveText strResult;
     uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
-    if (!OpenDrive(chLetter))
-        return strResult;
-    SendCdb(VENDOR_IDENTITY_TRANSFER_LENGTH, VENDOR_IDENTITY_CDB, abBuffer);
+    if (!QueryDrive(chLetter, VENDOR_IDENTITY_CDB, VENDOR_IDENTITY_TRANSFER_LENGTH, abBuffer))
+        return DriveText();
     abBuffer[VENDOR_IDENTITY_TEXT_END] = 0;
-    strResult += WidenAnsi(abBuffer + VENDOR_IDENTITY_TEXT_OFFSET,
-                           VENDOR_IDENTITY_TEXT_END - VENDOR_IDENTITY_TEXT_OFFSET);
-    CloseDrive();
-    return strResult;
+    return WidenAnsi(abBuffer + VENDOR_IDENTITY_TEXT_OFFSET, VENDOR_IDENTITY_TEXT_END - VENDOR_IDENTITY_TEXT_OFFSET);
 }
 
 DriveText ReadInquiryIdentity(char chLetter)
 {
-    DriveText strResult;
     uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
-    if (!OpenDrive(chLetter))
-        return strResult;
-    SendCdb(INQUIRY_TRANSFER_LENGTH, INQUIRY_CDB, abBuffer);
+    if (!QueryDrive(chLetter, INQUIRY_CDB, INQUIRY_TRANSFER_LENGTH, abBuffer))
+        return DriveText();
     abBuffer[INQUIRY_TEXT_END] = 0;
-    strResult = static_cast<wchar_t>(static_cast<unsigned char>(chLetter));
+    DriveText strResult(1, static_cast<wchar_t>(static_cast<unsigned char>(chLetter)));
     strResult += L" : ";
-    strResult += WidenAnsi(abBuffer + INQUIRY_TEXT_OFFSET, INQUIRY_TEXT_END - INQUIRY_TEXT_OFFSET);
-    CloseDrive();
-    return strResult;
+    return strResult + WidenAnsi(abBuffer + INQUIRY_TEXT_OFFSET, INQUIRY_TEXT_END - INQUIRY_TEXT_OFFSET);
 }
 
 ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag)
