@@ -152,15 +152,15 @@ bool ApplyKey(const std::string& strKey, const std::string& strValue, SectionVal
     }
     if (strKey == "inquiry_vendor") {
         pSection->bHasVendor = true;
-        return ParseQuoted(strValue, 8, &pSection->strVendor, pstrWhat);
+        return ParseQuoted(strValue, SIM_INQUIRY_VENDOR_BYTES, &pSection->strVendor, pstrWhat);
     }
     if (strKey == "inquiry_product") {
         pSection->bHasProduct = true;
-        return ParseQuoted(strValue, 16, &pSection->strProduct, pstrWhat);
+        return ParseQuoted(strValue, SIM_INQUIRY_PRODUCT_BYTES, &pSection->strProduct, pstrWhat);
     }
     if (strKey == "inquiry_revision") {
         pSection->bHasRevision = true;
-        return ParseQuoted(strValue, 4, &pSection->strRevision, pstrWhat);
+        return ParseQuoted(strValue, SIM_INQUIRY_REVISION_BYTES, &pSection->strRevision, pstrWhat);
     }
     if (strKey == "inquiry_hex") {
         pSection->bHasInquiryHex = true;
@@ -199,7 +199,7 @@ bool ApplyKey(const std::string& strKey, const std::string& strValue, SectionVal
     if (strKey == "updated_by")
         return ParseQuoted(strValue, MAX_TEXT_BYTES, &drive.strUpdatedBy, pstrWhat);
     if (strKey == "revision_after_update")
-        return ParseQuoted(strValue, 4, &drive.strRevisionAfterUpdate, pstrWhat);
+        return ParseQuoted(strValue, SIM_INQUIRY_REVISION_BYTES, &drive.strRevisionAfterUpdate, pstrWhat);
     *pstrWhat = "unknown key '" + strKey + "'";
     return false;
 }
@@ -215,11 +215,11 @@ SimDrive FinishSection(const SectionValues& section)
         drive.abInquiry = section.abInquiryHex;
     } else {
         if (section.bHasVendor)
-            SetSimInquiryField(&drive, 8, 8, section.strVendor);
+            SetSimInquiryField(&drive, SIM_INQUIRY_VENDOR_OFFSET, SIM_INQUIRY_VENDOR_BYTES, section.strVendor);
         if (section.bHasProduct)
-            SetSimInquiryField(&drive, 16, 16, section.strProduct);
+            SetSimInquiryField(&drive, SIM_INQUIRY_PRODUCT_OFFSET, SIM_INQUIRY_PRODUCT_BYTES, section.strProduct);
         if (section.bHasRevision)
-            SetSimInquiryField(&drive, 32, 4, section.strRevision);
+            SetSimInquiryField(&drive, SIM_INQUIRY_REVISION_OFFSET, SIM_INQUIRY_REVISION_BYTES, section.strRevision);
     }
     return drive;
 }

@@ -74,9 +74,9 @@ SimDrive MakeTargetDrive(const std::string& strVendorIdentity, const std::string
 {
     SimDrive drive = MakeSimDrive();
     SetSimVendorIdentityText(&drive, strVendorIdentity);
-    SetSimInquiryField(&drive, 8, 8, "VENDOR");
-    SetSimInquiryField(&drive, 16, 16, strProduct);
-    SetSimInquiryField(&drive, 32, 4, strRevision);
+    SetSimInquiryField(&drive, SIM_INQUIRY_VENDOR_OFFSET, SIM_INQUIRY_VENDOR_BYTES, "VENDOR");
+    SetSimInquiryField(&drive, SIM_INQUIRY_PRODUCT_OFFSET, SIM_INQUIRY_PRODUCT_BYTES, strProduct);
+    SetSimInquiryField(&drive, SIM_INQUIRY_REVISION_OFFSET, SIM_INQUIRY_REVISION_BYTES, strRevision);
     return drive;
 }
 
@@ -99,7 +99,7 @@ void ApplySimPackageRun(const std::string& strFileName)
     for (int i = 0; i < SIM_LETTERS; ++i) {
         SimDrive& drive = g_aSimDrive[i];
         if (drive.bPresent && !drive.strUpdatedBy.empty() && strFileName.find(drive.strUpdatedBy) != std::string::npos)
-            SetSimInquiryField(&drive, 32, 4, drive.strRevisionAfterUpdate);
+            SetSimInquiryField(&drive, SIM_INQUIRY_REVISION_OFFSET, SIM_INQUIRY_REVISION_BYTES, drive.strRevisionAfterUpdate);
     }
 }
 
@@ -169,6 +169,15 @@ static void SetFixedSense(ScsiRequest* pRequest, uint8_t nKey, uint8_t nAsc, uin
     pRequest->abSense[13] = nAscq;
 }
 
+// A GOOD answer: its bytes up to the transfer length; the rest of the
+// caller's buffer stays as it was.
+static void CopyAnswer(ScsiRequest* pRequest, const std::vector<uint8_t>& abAnswer)
+{
+    size_t cbCopy = std::min<size_t>(abAnswer.size(), pRequest->nTransferLength);
+    if (cbCopy > 0)
+        memcpy(pRequest->pbData, abAnswer.data(), cbCopy);
+}
+
 static const std::vector<uint8_t>* AnswerFor(const SimDrive& drive, const uint8_t* pbCdb)
 {
     if (pbCdb[0] == 0x12)
@@ -199,8 +208,8 @@ bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest)
         pRequest->nScsiStatus = answer.nStatus;
         if (answer.nStatus == 0x02)
             SetFixedSense(pRequest, answer.abSenseCode[0], answer.abSenseCode[1], answer.abSenseCode[2]);
-        else if (answer.nStatus == 0 && pAnswer != nullptr && !pAnswer->empty())
-            memcpy(pRequest->pbData, pAnswer->data(), std::min<size_t>(pAnswer->size(), pRequest->nTransferLength));
+        else if (answer.nStatus == 0 && pAnswer != nullptr)
+            CopyAnswer(pRequest, *pAnswer);
     } else if (g_anAttentionsLeft[nIndex] != 0) {
         if (g_anAttentionsLeft[nIndex] > 0)
             --g_anAttentionsLeft[nIndex];
@@ -214,9 +223,7 @@ bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest)
         pRequest->nScsiStatus = 0x02;
         SetFixedSense(pRequest, 0x05, 0x20, 0x00);
     } else {
-        size_t cbCopy = pAnswer->size() < pRequest->nTransferLength ? pAnswer->size() : pRequest->nTransferLength;
-        if (cbCopy > 0)
-            memcpy(pRequest->pbData, pAnswer->data(), cbCopy);
+        CopyAnswer(pRequest, *pAnswer);
         pRequest->nScsiStatus = 0;
     }
 

@@ -14,6 +14,10 @@ const int SIM_FOREVER = -1;
 const size_t SIM_VENDOR_IDENTITY_BYTES = 48;
 const size_t SIM_VENDOR_IDENTITY_TEXT_OFFSET = 16;
 const size_t SIM_INQUIRY_BYTES = 36;
+// The three text fields of the standard INQUIRY answer: offset and width.
+const size_t SIM_INQUIRY_VENDOR_OFFSET = 8, SIM_INQUIRY_VENDOR_BYTES = 8;
+const size_t SIM_INQUIRY_PRODUCT_OFFSET = 16, SIM_INQUIRY_PRODUCT_BYTES = 16;
+const size_t SIM_INQUIRY_REVISION_OFFSET = 32, SIM_INQUIRY_REVISION_BYTES = 4;
 
 // One scripted answer: a status and, with CHECK CONDITION, its sense.
 struct SimAnswer {
