@@ -6,6 +6,5 @@ int wmain(int argc, wchar_t** argv)
     // Users start the launcher from download folders full of vendor files:
     // no library may come from there.
     RestrictLibraryLoading();
-    PrepareDriveAccess();
     return RunLauncher(argc, argv);
 }

@@ -17,7 +17,7 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/messages/catalogue.rc ${CMAKE_SOURCE_DIR}/cmake/catalogue_to_cpp.cmake
   COMMENT "Generating the native message catalogue")
 
-add_library(fwlaunch_sim_drives OBJECT platform/sim/sim_drives.cpp platform/sim/drive_set.cpp)
+add_library(fwlaunch_sim_drives OBJECT platform/sim/sim_drives.cpp platform/sim/sim_volumes.cpp platform/sim/drive_set.cpp)
 add_library(fwlaunch_sim_platform OBJECT platform/sim/sim_system.cpp ${catalogue_cpp})
 
 
@@ -33,7 +33,8 @@ endif()
 
 file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
 add_executable(fwlaunch_native_tests ${native_test_sources})
-target_link_libraries(fwlaunch_native_tests PRIVATE fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives gtest_main)
+target_link_libraries(fwlaunch_native_tests PRIVATE
+  fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives gtest_main)
 
 # The scan's timing against its simulated drive time, for make bench.
 add_executable(fwlaunch_scan_bench ${CMAKE_SOURCE_DIR}/tools/bench/scan_bench.cpp)

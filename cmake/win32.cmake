@@ -1,4 +1,4 @@
-# The Windows build: the product, the simulated-drive variant and the tests
+# The Windows build: the product, the drive simulator and the tests
 # that run under Wine.
 set(static_link -static -static-libgcc -static-libstdc++)
 
@@ -43,15 +43,25 @@ endforeach()
 set_tests_properties(win32.english win32.japanese e2e.console_check ${desktop_tests}
   PROPERTIES RESOURCE_LOCK desktop)
 
-# The simulated-drive variant: the product's code with only drive access
-# replaced; every other Windows call is the real one.
+# The drive simulator beneath kernel32, for the tests: a DLL that answers a
+# program's own raw volume calls, and a starter that loads it into an
+# unmodified program before its entry point.
 add_library(fwlaunch_sim_file_win32 OBJECT platform/sim/sim_file.cpp)
 add_library(fwlaunch_sim_drives_win32 OBJECT platform/sim/sim_drives.cpp platform/sim/drive_set.cpp)
-add_executable(fwlaunch-sim app/main.cpp app/fwlaunch.rc platform/sim/sim_file_volumes.cpp)
-target_compile_options(fwlaunch-sim PRIVATE -municode)
-target_link_options(fwlaunch-sim PRIVATE -municode ${static_link})
-target_link_libraries(fwlaunch-sim PRIVATE
-  fwlaunch_core fwlaunch_win32_system fwlaunch_sim_drives_win32 fwlaunch_sim_file_win32 ${win32_system_libs})
+add_library(drive-sim SHARED
+  tests/win32/drive_sim/volume_hooks.cpp
+  tests/win32/drive_sim/sptd_block.cpp
+  tests/win32/drive_sim/drive_sim.def)
+set_target_properties(drive-sim PROPERTIES PREFIX "")
+target_link_options(drive-sim PRIVATE ${static_link})
+target_link_libraries(drive-sim PRIVATE fwlaunch_sim_drives_win32 fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core)
+add_executable(drive-sim-run
+  tests/win32/drive_sim/drive_sim_run.cpp
+  tests/win32/drive_sim/dll_preload.cpp)
+target_compile_options(drive-sim-run PRIVATE -municode)
+target_link_options(drive-sim-run PRIVATE -municode ${static_link})
+target_link_libraries(drive-sim-run PRIVATE fwlaunch_sim_drives_win32 fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core)
+add_dependencies(drive-sim-run drive-sim fwlaunch)
 
 # Test tools: an updater that records its run, and a message box reader.
 add_executable(fake-updater tests/win32/tools/fake_updater.cpp)
@@ -62,6 +72,15 @@ add_executable(box-answer tests/win32/tools/box_answer.cpp)
 target_compile_options(box-answer PRIVATE -municode)
 target_link_options(box-answer PRIVATE -municode -mwindows ${static_link})
 target_link_libraries(box-answer PRIVATE fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core ${win32_system_libs})
-add_dependencies(fwlaunch_win32_tests fake-updater box-answer)
+add_dependencies(fwlaunch_win32_tests fake-updater box-answer drive-sim-run)
+
+# The product's drive path against the simulated driver.
+add_executable(fwlaunch_drive_path_tests tests/win32/drive_path/drive_path_test.cpp)
+target_link_options(fwlaunch_drive_path_tests PRIVATE ${static_link})
+target_link_libraries(fwlaunch_drive_path_tests PRIVATE
+  fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 gtest_main ${win32_system_libs})
+add_dependencies(fwlaunch_drive_path_tests drive-sim-run)
+add_test(NAME win32.drive_path
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/drive_path/run.sh ${CMAKE_BINARY_DIR})
 
 add_test(NAME image.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/product_image.sh $<TARGET_FILE:fwlaunch>)

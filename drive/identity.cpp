@@ -24,13 +24,26 @@ static bool QueryDrive(char chLetter, const uint8_t abCdb[12], uint32_t nTransfe
     return true;
 }
 
+DriveText VendorIdentityFromAnswer(uint8_t abBuffer[IDENTITY_BUFFER_BYTES])
+{
+    abBuffer[VENDOR_IDENTITY_TEXT_END] = 0;
+    return WidenAnsi(abBuffer + VENDOR_IDENTITY_TEXT_OFFSET, VENDOR_IDENTITY_TEXT_END - VENDOR_IDENTITY_TEXT_OFFSET);
+}
+
+DriveText InquiryIdentityFromAnswer(char chLetter, uint8_t abBuffer[IDENTITY_BUFFER_BYTES])
+{
+    abBuffer[INQUIRY_TEXT_END] = 0;
+    DriveText strResult(1, static_cast<wchar_t>(static_cast<unsigned char>(chLetter)));
+    strResult += L" : ";
+    return strResult + WidenAnsi(abBuffer + INQUIRY_TEXT_OFFSET, INQUIRY_TEXT_END - INQUIRY_TEXT_OFFSET);
+}
+
 DriveText ReadVendorIdentity(char chLetter)
 {
     uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
     if (!QueryDrive(chLetter, VENDOR_IDENTITY_CDB, VENDOR_IDENTITY_TRANSFER_LENGTH, abBuffer))
         return DriveText();
-    abBuffer[VENDOR_IDENTITY_TEXT_END] = 0;
-    return WidenAnsi(abBuffer + VENDOR_IDENTITY_TEXT_OFFSET, VENDOR_IDENTITY_TEXT_END - VENDOR_IDENTITY_TEXT_OFFSET);
+    return VendorIdentityFromAnswer(abBuffer);
 }
 
 DriveText ReadInquiryIdentity(char chLetter)
@@ -38,16 +51,11 @@ DriveText ReadInquiryIdentity(char chLetter)
     uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
     if (!QueryDrive(chLetter, INQUIRY_CDB, INQUIRY_TRANSFER_LENGTH, abBuffer))
         return DriveText();
-    abBuffer[INQUIRY_TEXT_END] = 0;
-    DriveText strResult(1, static_cast<wchar_t>(static_cast<unsigned char>(chLetter)));
-    strResult += L" : ";
-    return strResult + WidenAnsi(abBuffer + INQUIRY_TEXT_OFFSET, INQUIRY_TEXT_END - INQUIRY_TEXT_OFFSET);
+    return InquiryIdentityFromAnswer(chLetter, abBuffer);
 }
 
-ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag)
+ModelCode ModelOfPrefix(const DriveText& strVendorIdentity)
 {
-    if (!IsTextAt(strVendorIdentity, strTag, 8))
-        return MODEL_CODE_NONE;
     if (IsTextAt(strVendorIdentity, L"KDR 5120", 0))
         return MODEL_CODE_5120;
     if (IsTextAt(strVendorIdentity, L"KDR 5121", 0))
@@ -55,7 +63,24 @@ ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag)
     return MODEL_CODE_NONE;
 }
 
+bool CarriesTag(const DriveText& strVendorIdentity, const DriveText& strTag)
+{
+    return IsTextAt(strVendorIdentity, strTag, 8);
+}
+
+ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag)
+{
+    if (!CarriesTag(strVendorIdentity, strTag))
+        return MODEL_CODE_NONE;
+    return ModelOfPrefix(strVendorIdentity);
+}
+
+bool IsRevisionOutdated(const DriveText& strNewestRevision, const DriveText& strInquiryIdentity)
+{
+    return !IsTextAt(strInquiryIdentity, strNewestRevision, INQUIRY_REVISION_POSITION);
+}
+
 bool IsFirmwareOutdated(const DriveText& strNewestRevision, char chLetter)
 {
-    return !IsTextAt(ReadInquiryIdentity(chLetter), strNewestRevision, INQUIRY_REVISION_POSITION);
+    return IsRevisionOutdated(strNewestRevision, ReadInquiryIdentity(chLetter));
 }

@@ -25,3 +25,13 @@ DriveText ReadVendorIdentity(char chLetter);
 DriveText ReadInquiryIdentity(char chLetter);
 ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag);
 bool IsFirmwareOutdated(const DriveText& strNewestRevision, char chLetter);
+
+// The same decisions on answers already read, for programs that report on
+// a drive without asking it twice. The buffers are changed (a zero byte
+// ends each text where the queries end it).
+DriveText VendorIdentityFromAnswer(uint8_t abBuffer[IDENTITY_BUFFER_BYTES]);
+DriveText InquiryIdentityFromAnswer(char chLetter, uint8_t abBuffer[IDENTITY_BUFFER_BYTES]);
+// MODEL_CODE_5120, MODEL_CODE_5121 or MODEL_CODE_NONE, from the prefix alone.
+ModelCode ModelOfPrefix(const DriveText& strVendorIdentity);
+bool CarriesTag(const DriveText& strVendorIdentity, const DriveText& strTag);
+bool IsRevisionOutdated(const DriveText& strNewestRevision, const DriveText& strInquiryIdentity);

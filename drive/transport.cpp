@@ -6,13 +6,20 @@ OsHandle g_hDrive = OS_INVALID_HANDLE;
 
 bool OpenDrive(char chLetter)
 {
+    return OpenDriveWithError(chLetter, nullptr);
+}
+
+bool OpenDriveWithError(char chLetter, uint32_t* pnError)
+{
     CloseDrive();
+    if (pnError != nullptr)
+        *pnError = 0;
     if (chLetter == 0)
         return false;
     DriveText strPath = L"\\\\.\\";
     strPath += static_cast<wchar_t>(static_cast<unsigned char>(chLetter));
     strPath += L':';
-    g_hDrive = OpenVolume(strPath);
+    g_hDrive = OpenVolume(strPath, pnError);
     return g_hDrive != OS_INVALID_HANDLE;
 }
 
@@ -30,6 +37,14 @@ static bool IsUnitAttention(SenseClass nClass)
 
 bool SendCdb(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_BYTES], uint8_t* pbData)
 {
+    CdbOutcome outcome;
+    return SendCdbWithOutcome(nTransferLength, abCdb, pbData, &outcome);
+}
+
+bool SendCdbWithOutcome(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_BYTES], uint8_t* pbData,
+                        CdbOutcome* pOutcome)
+{
+    memset(pOutcome, 0, sizeof(*pOutcome));
     for (int nAttempt = 0; nAttempt < SEND_CDB_MAX_ATTEMPTS; ++nAttempt) {
         ScsiRequest request;
         memset(&request, 0, sizeof(request));
@@ -41,11 +56,19 @@ bool SendCdb(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_BYTES], uint
         request.pbData = pbData;
         request.nTimeoutSeconds = SCSI_TIMEOUT_SECONDS;
 
+        pOutcome->nSends = nAttempt + 1;
         // A command that never reached the drive is no success.
-        if (!SendScsiRequest(g_hDrive, &request))
+        pOutcome->bReachedDrive = SendScsiRequest(g_hDrive, &request);
+        if (!pOutcome->bReachedDrive)
             return false;
-        if (request.nScsiStatus == 0)
+        pOutcome->nScsiStatus = request.nScsiStatus;
+        if (request.nScsiStatus == 0) {
+            pOutcome->cbSense = 0;
+            pOutcome->cbTransferred = request.nTransferred;
             return true;
+        }
+        memcpy(pOutcome->abSense, request.abSense, sizeof(pOutcome->abSense));
+        pOutcome->cbSense = request.nSenseReturned;
         SenseClass nClass = ClassifySense(request.abSense[2], request.abSense[12], request.abSense[13]);
         if (!IsUnitAttention(nClass))
             return false;

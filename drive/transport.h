@@ -27,11 +27,27 @@ const int SEND_CDB_MAX_ATTEMPTS = 8;
 
 extern OsHandle g_hDrive;
 
+// What a command came to in the end, for programs that report on a drive.
+struct CdbOutcome {
+    bool bReachedDrive;        // false when the device call itself failed
+    uint8_t nScsiStatus;
+    uint8_t abSense[SCSI_SENSE_AREA_BYTES];
+    uint8_t cbSense;           // sense bytes the drive returned with a non-zero status
+    uint32_t cbTransferred;    // data bytes the drive returned with status 0
+    int nSends;
+};
+
 // Closes any open drive; opens \\.\X: for the letter unless it is 0.
 bool OpenDrive(char chLetter);
+// The same; on a failed open *pnError is the system's error number (0 for
+// letter 0).
+bool OpenDriveWithError(char chLetter, uint32_t* pnError);
 void CloseDrive();
 // True when the command ended with SCSI status 0; repeated at once while the
 // drive reports one of the two unit attentions.
 bool SendCdb(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_BYTES], uint8_t* pbData);
+// SendCdb, telling what the last send came to.
+bool SendCdbWithOutcome(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_BYTES], uint8_t* pbData,
+                        CdbOutcome* pOutcome);
 // The sense key byte is taken whole: flag bits are not masked off.
 SenseClass ClassifySense(uint8_t nSenseKey, uint8_t nAsc, uint8_t nAscq);

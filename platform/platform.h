@@ -28,12 +28,13 @@ struct ScsiRequest {
     // Filled in by the device call.
     uint8_t nScsiStatus;
     uint8_t abSense[SCSI_SENSE_AREA_BYTES];
+    uint32_t nTransferred;    // bytes the drive put into pbData
+    uint8_t nSenseReturned;   // bytes of sense it returned
 };
 
-// Called once at start-up, before anything else may touch a drive.
-void PrepareDriveAccess();
-// Opens a device path such as \\.\E: for reading and writing, shared.
-OsHandle OpenVolume(const DriveText& strDevicePath);
+// Opens a device path such as \\.\E: for reading and writing, shared. On
+// failure *pnError, when given, is the system's error number.
+OsHandle OpenVolume(const DriveText& strDevicePath, uint32_t* pnError);
 void CloseVolume(OsHandle hVolume);
 // Sends the request; false when the device call itself failed, in which case
 // the caller's data buffer is left as it was.
@@ -60,6 +61,7 @@ void WriteConsoleNarrow(const char* pszText);
 // Written in full, whatever the C runtime's locale.
 void WriteConsoleWide(const DriveText& strText);
 void ReadConsoleChar();
+
 
 // ---- String resources and message boxes ------------------------------------
 

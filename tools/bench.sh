@@ -13,7 +13,7 @@ mkdir -p "$root/build/bench"
 minimal=$root/build/bench/minimal.exe
 i686-w64-mingw32-gcc-posix -O2 -s -static -municode -o "$minimal" "$root/tools/bench/minimal_box.c"
 export FWLAUNCH_SIM_DRIVES="$(box_winpath "$work/drives.ini")" FWLAUNCH_SIM_TRACE="$(box_winpath "$work/trace.txt")"
-cp "$bin/fwlaunch-sim.exe" "$work/"
+product=$(box_winpath "$bin/fwlaunch.exe")
 
 now() { date +%s.%N; }
 median() { sort -g | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
@@ -21,11 +21,13 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 boxes_seen() { grep -c '^box$' "$work/boxes.txt" 2>/dev/null; }
 
 # Seconds from start until the helper sees the program's box (it answers OK).
+# Every program runs through the drive simulator's starter, so that no run
+# touches this machine's own drives.
 time_to_box() {
     local before start
     before=$(boxes_seen)
     start=$(now)
-    (cd "$work" && wine "$@" </dev/null >/dev/null 2>&1) &
+    (cd "$work" && wine "$bin/drive-sim-run.exe" "$@" </dev/null >/dev/null 2>&1) &
     local pid=$!
     while [ "$(boxes_seen)" -le "$before" ]; do sleep 0.02; done
     awk -v a="$(now)" -v b="$start" 'BEGIN { printf "%.3f\n", a - b }'
@@ -50,8 +52,8 @@ box_helper_start "$work" ok --console-window
 : >"$work/drives.ini"
 sim_times=() min_times=()
 for _ in $(seq "$runs"); do
-    sim_times+=("$(time_to_box "$work/fwlaunch-sim.exe" ACME 1.10)")
-    min_times+=("$(time_to_box "$minimal")")
+    sim_times+=("$(time_to_box "$product" ACME 1.10)")
+    min_times+=("$(time_to_box "$(box_winpath "$minimal")")")
 done
 sim_median=$(printf '%s\n' "${sim_times[@]}" | median)
 min_median=$(printf '%s\n' "${min_times[@]}" | median)
@@ -61,7 +63,7 @@ commands=()
 for k in 0 1 24; do
     drive_set "$k" >"$work/drives.ini"
     : >"$work/trace.txt"
-    time_to_box "$work/fwlaunch-sim.exe" ACME 1.10 >/dev/null
+    time_to_box "$product" ACME 1.10 >/dev/null
     sends=$(grep -c '^send ' "$work/trace.txt")
     least=$((24 + 2 * k))
     commands+=("$k $sends $least")

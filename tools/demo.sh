@@ -1,8 +1,8 @@
 #!/bin/bash
 # The main job on a built-in example: a folder with a sample drive set (two
 # outdated drives of different models, a current one, another product) and
-# both packages; the simulated-drive launcher runs under Wine, every box is
-# answered OK, and each box's caption and text and the exit status are
+# both packages; the product runs there under Wine through the drive
+# simulator's starter, every box is answered OK, and each box's caption and text and the exit status are
 # printed. A screenshot of each box goes to build/demo/. Needs a display
 # (tools/with-display.sh gives one).
 set -eu
@@ -60,17 +60,16 @@ run_demo() {
     local lang=$1 label=$2
     dir=$(mktemp -d /tmp/fwlaunch-demo.XXXXXX)
     sample_drives >"$dir/drives.ini"
-    cp "$bin/fwlaunch-sim.exe" "$dir/"
     cp "$bin/fake-updater.exe" "$dir/FW5120.exe"
     cp "$bin/fake-updater.exe" "$dir/FW5121.exe"
     export FWLAUNCH_SIM_DRIVES="$(box_winpath "$dir/drives.ini")" FWLAUNCH_SIM_TRACE="$(box_winpath "$dir/trace.txt")"
     box_helper_start "$dir" ok,ok --console-window --gate "$(box_winpath "$dir/gate")"
-    (cd "$dir" && LC_ALL=$lang exec wine "$dir/fwlaunch-sim.exe" ACME 1.10 </dev/null >/dev/null) &
+    (cd "$dir" && LC_ALL=$lang exec wine "$bin/drive-sim-run.exe" "$(box_winpath "$bin/fwlaunch.exe")" ACME 1.10 </dev/null >/dev/null) &
     local launcher=$!
     local k=1
     while wait_for_box "$k" "$launcher"; do
         local window
-        window=$(xwininfo -root -tree | awk '/"fwlaunch-sim"/ { print $1; exit }')
+        window=$(xwininfo -root -tree | awk '/"fwlaunch"/ { print $1; exit }')
         [ -n "$window" ] && import -window "$window" "$shots/$label-box$k.png"
         : >"$dir/gate$k"
         k=$((k + 1))

@@ -7,6 +7,7 @@ const size_t MAX_ANSWER_BYTES = 256;
 const size_t MAX_TEXT_BYTES = 64;
 const long MAX_UNIT_ATTENTIONS = 1000000;
 const long MAX_LATENCY_MS = 60000;
+const long MAX_ERROR_NUMBER = 65535;
 
 namespace {
 
@@ -138,6 +139,19 @@ bool ParseCount(const std::string& strValue, long nMax, bool bForeverAllowed, in
     return true;
 }
 
+bool ParseSenseCode(const std::string& strValue, uint8_t abCode[3], std::string* pstrWhat)
+{
+    std::vector<uint8_t> abSense;
+    if (!ParseHex(strValue, 3, &abSense, pstrWhat))
+        return false;
+    if (abSense.size() != 3) {
+        *pstrWhat = "sense takes three bytes: key, ASC, ASCQ";
+        return false;
+    }
+    memcpy(abCode, abSense.data(), 3);
+    return true;
+}
+
 bool ApplyKey(const std::string& strKey, const std::string& strValue, SectionValues* pSection, std::string* pstrWhat)
 {
     SimDrive& drive = pSection->drive;
@@ -176,24 +190,47 @@ bool ApplyKey(const std::string& strKey, const std::string& strValue, SectionVal
         return true;
     }
     if (strKey == "sense") {
-        std::vector<uint8_t> abSense;
-        if (!ParseHex(strValue, 3, &abSense, pstrWhat))
-            return false;
-        if (abSense.size() != 3) {
-            *pstrWhat = "sense takes three bytes: key, ASC, ASCQ";
-            return false;
-        }
         drive.nStatus = 0x02;
         drive.bSenseData = true;
-        memcpy(drive.abSenseCode, abSense.data(), 3);
+        return ParseSenseCode(strValue, drive.abSenseCode, pstrWhat);
+    }
+    if (strKey == "inquiry_status" || strKey == "vendor_identity_status") {
+        SimCommandFailure& failure = strKey[0] == 'i' ? drive.inquiryFailure : drive.vendorIdentityFailure;
+        std::vector<uint8_t> abStatus;
+        if (!ParseHex(strValue, 1, &abStatus, pstrWhat))
+            return false;
+        if (abStatus.size() != 1 || abStatus[0] == 0) {
+            *pstrWhat = "a status is one non-zero hex byte";
+            return false;
+        }
+        failure.nStatus = abStatus[0];
         return true;
     }
+    if (strKey == "inquiry_sense_hex" || strKey == "vendor_identity_sense_hex") {
+        SimCommandFailure& failure = strKey[0] == 'i' ? drive.inquiryFailure : drive.vendorIdentityFailure;
+        return ParseHex(strValue, SIM_SENSE_BYTES, &failure.abSense, pstrWhat);
+    }
+    if (strKey == "pass_through") {
+        if (strValue != "refused") {
+            *pstrWhat = "pass_through takes refused";
+            return false;
+        }
+        drive.bDeviceCallFails = true;
+        return true;
+    }
+    if (strKey == "unit_attention_sense")
+        return ParseSenseCode(strValue, drive.abAttentionSense, pstrWhat);
     if (strKey == "opens") {
-        if (strValue != "yes" && strValue != "no") {
-            *pstrWhat = "opens takes yes or no";
+        int nError = 0;
+        if (strValue == "no" || strValue == "denied") {
+            nError = static_cast<int>(strValue == "no" ? SIM_ERROR_FILE_NOT_FOUND : SIM_ERROR_ACCESS_DENIED);
+        } else if (strValue != "yes" && (!ParseCount(strValue, MAX_ERROR_NUMBER, false, &nError, pstrWhat) ||
+                                         nError == 0)) {
+            *pstrWhat = "opens takes yes, no, denied or a Windows error number";
             return false;
         }
         drive.bOpens = strValue == "yes";
+        drive.nOpenError = static_cast<uint32_t>(nError);
         return true;
     }
     if (strKey == "updated_by")
@@ -297,6 +334,23 @@ static std::string QuoteBytes(const std::string& strBytes)
     return strResult + "\"";
 }
 
+static std::string FormatCommandFailure(const std::string& strKey, const SimCommandFailure& failure)
+{
+    if (failure.nStatus == 0)
+        return std::string();
+    std::string strText = strKey + "_status = " + FormatHexBytes(&failure.nStatus, 1) + "\n";
+    if (!failure.abSense.empty())
+        strText += strKey + "_sense_hex = " + FormatHexBytes(failure.abSense.data(), failure.abSense.size()) + "\n";
+    return strText;
+}
+
+static std::string FormatOpenError(uint32_t nError)
+{
+    if (nError == SIM_ERROR_FILE_NOT_FOUND)
+        return "no";
+    return nError == SIM_ERROR_ACCESS_DENIED ? "denied" : std::to_string(nError);
+}
+
 std::string FormatDriveSet(const SimDrive aDrives[SIM_LETTERS])
 {
     std::string strText;
@@ -312,14 +366,20 @@ std::string FormatDriveSet(const SimDrive aDrives[SIM_LETTERS])
             strText += "unit_attentions = " +
                        (drive.nUnitAttentions == SIM_FOREVER ? std::string("forever")
                                                              : std::to_string(drive.nUnitAttentions)) + "\n";
+        if (memcmp(drive.abAttentionSense, MakeSimDrive().abAttentionSense, 3) != 0)
+            strText += "unit_attention_sense = " + FormatHexBytes(drive.abAttentionSense, 3) + "\n";
         if (drive.bSenseData)
             strText += "sense = " + FormatHexBytes(drive.abSenseCode, 3) + "\n";
         if (!drive.bOpens)
-            strText += "opens = no\n";
+            strText += "opens = " + FormatOpenError(drive.nOpenError) + "\n";
         if (!drive.strUpdatedBy.empty())
             strText += "updated_by = " + QuoteBytes(drive.strUpdatedBy) + "\n";
         if (!drive.strRevisionAfterUpdate.empty())
             strText += "revision_after_update = " + QuoteBytes(drive.strRevisionAfterUpdate) + "\n";
+        strText += FormatCommandFailure("inquiry", drive.inquiryFailure);
+        strText += FormatCommandFailure("vendor_identity", drive.vendorIdentityFailure);
+        if (drive.bDeviceCallFails)
+            strText += "pass_through = refused\n";
         if (drive.nLatencyMs != 0)
             strText += "latency_ms = " + std::to_string(drive.nLatencyMs) + "\n";
         strText += "\n";

@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <thread>
-
-#include "platform/platform.h"
 
 SimDrive g_aSimDrive[SIM_LETTERS];
 std::vector<std::string> g_astrSimTrace;
-ScsiRequest g_lastSimRequest;
 int g_nSimOpenHandles = 0;
 int g_nSimMostOpenHandles = 0;
-void (*g_pfnSimBeforeOpen)() = nullptr;
 
 static void AppendTraceLine(const std::string& strLine)
 {
@@ -25,7 +22,18 @@ void (*g_pfnSimTrace)(const std::string& strLine) = AppendTraceLine;
 // scripted answer.
 static int g_anAttentionsLeft[SIM_LETTERS];
 static size_t g_anScriptNext[SIM_LETTERS];
-static const uintptr_t SIM_HANDLE_BASE = 0x5100;
+
+struct SimHandleEntry {
+    int nIndex;
+    bool bOpen;
+};
+// Closed handles stay in the table, so that a later use of one is told apart
+// from a handle that was never given out.
+static std::map<void*, SimHandleEntry> g_mapSimHandles;
+
+const uint8_t SCSI_OPCODE_INQUIRY = 0x12;
+const uint8_t SCSI_OPCODE_READ_BUFFER = 0x3C;
+const uint8_t SCSI_STATUS_CHECK_CONDITION = 0x02;
 
 void RecordSimEvent(const std::string& strLine)
 {
@@ -42,14 +50,19 @@ SimDrive MakeSimDrive()
     SimDrive drive;
     drive.bPresent = true;
     drive.bOpens = true;
+    drive.nOpenError = SIM_ERROR_FILE_NOT_FOUND;
     drive.abInquiry.assign(SIM_INQUIRY_BYTES, ' ');
     const uint8_t abHeader[8] = {0x00, 0x00, 0x05, 0x02, SIM_INQUIRY_BYTES - 5, 0x00, 0x00, 0x00};
     memcpy(drive.abInquiry.data(), abHeader, sizeof(abHeader));
     drive.abVendorIdentity.assign(SIM_VENDOR_IDENTITY_BYTES, 0);
     drive.nUnitAttentions = 0;
+    const uint8_t abPowerOnReset[3] = {0x06, 0x29, 0x00};
+    memcpy(drive.abAttentionSense, abPowerOnReset, sizeof(abPowerOnReset));
     drive.nStatus = 0;
     drive.bSenseData = false;
     memset(drive.abSenseCode, 0, sizeof(drive.abSenseCode));
+    drive.inquiryFailure.nStatus = 0;
+    drive.vendorIdentityFailure.nStatus = 0;
     drive.bDeviceCallFails = false;
     drive.nLatencyMs = 0;
     return drive;
@@ -86,11 +99,12 @@ void ResetSimDrives()
         g_aSimDrive[i] = MakeSimDrive();
         g_aSimDrive[i].bPresent = false;
         g_anAttentionsLeft[i] = 0;
+        g_anScriptNext[i] = 0;
     }
     g_astrSimTrace.clear();
+    g_mapSimHandles.clear();
     g_nSimOpenHandles = 0;
     g_nSimMostOpenHandles = 0;
-    g_pfnSimBeforeOpen = nullptr;
     g_pfnSimTrace = AppendTraceLine;
 }
 
@@ -116,122 +130,171 @@ std::string FormatHexBytes(const uint8_t* pb, size_t cb)
     return strResult;
 }
 
-static int LetterOfHandle(OsHandle hVolume)
+static std::string LetterText(int nIndex)
 {
-    uintptr_t nValue = reinterpret_cast<uintptr_t>(hVolume);
-    if (nValue < SIM_HANDLE_BASE || nValue >= SIM_HANDLE_BASE + SIM_LETTERS)
-        return -1;
-    return static_cast<int>(nValue - SIM_HANDLE_BASE);
+    return nIndex < 0 ? std::string("-") : std::string(1, static_cast<char>('A' + nIndex));
 }
 
-OsHandle OpenVolume(const DriveText& strDevicePath)
+int LetterIndexOfVolumePath(const DriveText& strPath)
 {
-    if (g_pfnSimBeforeOpen != nullptr)
-        g_pfnSimBeforeOpen();
-    // \\.\X:
-    bool bWellFormed = strDevicePath.size() == 6 && strDevicePath.compare(0, 4, L"\\\\.\\") == 0 &&
-                       strDevicePath[5] == L':' && strDevicePath[4] >= L'A' && strDevicePath[4] <= L'Z';
-    if (!bWellFormed) {
-        RecordSimEvent("open ? fail");
-        return OS_INVALID_HANDLE;
-    }
-    int nIndex = static_cast<int>(strDevicePath[4] - L'A');
-    std::string strLetter(1, static_cast<char>('A' + nIndex));
+    if (strPath.size() != 6 || strPath[0] != L'\\' || strPath[1] != L'\\' ||
+        (strPath[2] != L'.' && strPath[2] != L'?') || strPath[3] != L'\\' || strPath[5] != L':')
+        return -1;
+    wchar_t chLetter = strPath[4];
+    if (chLetter >= L'a' && chLetter <= L'z')
+        chLetter = static_cast<wchar_t>(chLetter - L'a' + L'A');
+    if (chLetter < L'A' || chLetter > L'Z')
+        return -1;
+    return static_cast<int>(chLetter - L'A');
+}
+
+uint32_t OpenSimDrive(int nIndex)
+{
     const SimDrive& drive = g_aSimDrive[nIndex];
     if (!drive.bPresent || !drive.bOpens) {
-        RecordSimEvent("open " + strLetter + " fail");
-        return OS_INVALID_HANDLE;
+        uint32_t nError = drive.bPresent ? drive.nOpenError : SIM_ERROR_FILE_NOT_FOUND;
+        std::string strWhat = nError == SIM_ERROR_FILE_NOT_FOUND ? " fail"
+                              : nError == SIM_ERROR_ACCESS_DENIED ? " denied"
+                                                                  : " error " + std::to_string(nError);
+        RecordSimEvent("open " + LetterText(nIndex) + strWhat);
+        return nError;
     }
-    RecordSimEvent("open " + strLetter + " ok");
+    RecordSimEvent("open " + LetterText(nIndex) + " ok");
     g_anAttentionsLeft[nIndex] = drive.nUnitAttentions;
     g_anScriptNext[nIndex] = 0;
+    return 0;
+}
+
+void RegisterSimHandle(void* hHandle, int nIndex)
+{
+    g_mapSimHandles[hHandle] = SimHandleEntry{nIndex, true};
     ++g_nSimOpenHandles;
-    if (g_nSimOpenHandles > g_nSimMostOpenHandles)
-        g_nSimMostOpenHandles = g_nSimOpenHandles;
-    return reinterpret_cast<OsHandle>(SIM_HANDLE_BASE + static_cast<uintptr_t>(nIndex));
+    g_nSimMostOpenHandles = std::max(g_nSimMostOpenHandles, g_nSimOpenHandles);
 }
 
-void CloseVolume(OsHandle hVolume)
+int FindSimHandle(void* hHandle, bool* pbClosed)
 {
-    int nIndex = LetterOfHandle(hVolume);
-    if (nIndex < 0)
-        return;
-    RecordSimEvent(std::string("close ") + static_cast<char>('A' + nIndex));
+    auto it = g_mapSimHandles.find(hHandle);
+    *pbClosed = it != g_mapSimHandles.end() && !it->second.bOpen;
+    return it != g_mapSimHandles.end() && it->second.bOpen ? it->second.nIndex : -1;
+}
+
+bool CloseSimHandle(void* hHandle)
+{
+    auto it = g_mapSimHandles.find(hHandle);
+    if (it == g_mapSimHandles.end() || !it->second.bOpen)
+        return false;
+    it->second.bOpen = false;
     --g_nSimOpenHandles;
+    RecordSimEvent("close " + LetterText(it->second.nIndex));
+    return true;
 }
 
-static void SetFixedSense(ScsiRequest* pRequest, uint8_t nKey, uint8_t nAsc, uint8_t nAscq)
+int64_t AllocationLengthOf(const uint8_t* pbCdb)
 {
-    pRequest->abSense[0] = 0x70;
-    pRequest->abSense[2] = nKey;
-    pRequest->abSense[7] = 10;
-    pRequest->abSense[12] = nAsc;
-    pRequest->abSense[13] = nAscq;
+    // INQUIRY: byte 4; READ BUFFER(10): bytes 6 to 8, most significant first.
+    if (pbCdb[0] == SCSI_OPCODE_INQUIRY)
+        return pbCdb[4];
+    if (pbCdb[0] == SCSI_OPCODE_READ_BUFFER)
+        return (int64_t(pbCdb[6]) << 16) | (int64_t(pbCdb[7]) << 8) | pbCdb[8];
+    return -1;
 }
 
-// A GOOD answer: its bytes up to the transfer length; the rest of the
-// caller's buffer stays as it was.
-static void CopyAnswer(ScsiRequest* pRequest, const std::vector<uint8_t>& abAnswer)
+static bool IsVendorIdentityCommand(const uint8_t* pbCdb)
 {
-    size_t cbCopy = std::min<size_t>(abAnswer.size(), pRequest->nTransferLength);
-    if (cbCopy > 0)
-        memcpy(pRequest->pbData, abAnswer.data(), cbCopy);
+    return pbCdb[0] == SCSI_OPCODE_READ_BUFFER && pbCdb[1] == 0x02 && pbCdb[2] == 0xF1;
+}
+
+static const SimCommandFailure* FailureFor(const SimDrive& drive, const uint8_t* pbCdb)
+{
+    if (pbCdb[0] == SCSI_OPCODE_INQUIRY && drive.inquiryFailure.nStatus != 0)
+        return &drive.inquiryFailure;
+    if (IsVendorIdentityCommand(pbCdb) && drive.vendorIdentityFailure.nStatus != 0)
+        return &drive.vendorIdentityFailure;
+    return nullptr;
 }
 
 static const std::vector<uint8_t>* AnswerFor(const SimDrive& drive, const uint8_t* pbCdb)
 {
-    if (pbCdb[0] == 0x12)
+    if (pbCdb[0] == SCSI_OPCODE_INQUIRY)
         return &drive.abInquiry;
-    if (pbCdb[0] == 0x3C && pbCdb[1] == 0x02 && pbCdb[2] == 0xF1)
+    if (IsVendorIdentityCommand(pbCdb))
         return &drive.abVendorIdentity;
     return nullptr;
 }
 
-bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest)
+static void SetCheckCondition(SimCompletion* pCompletion, const uint8_t abCode[3])
 {
-    int nIndex = LetterOfHandle(hVolume);
-    std::string strCommand = FormatHexBytes(pRequest->abCdb, pRequest->nCdbLength) + " len " +
-                             std::to_string(pRequest->nTransferLength);
-    std::string strLetter = nIndex < 0 ? std::string("-") : std::string(1, static_cast<char>('A' + nIndex));
-    if (nIndex < 0 || g_aSimDrive[nIndex].bDeviceCallFails) {
-        RecordSimEvent("send " + strLetter + " " + strCommand + " failed");
+    pCompletion->nStatus = SCSI_STATUS_CHECK_CONDITION;
+    pCompletion->abSense[0] = 0x70;
+    pCompletion->abSense[2] = abCode[0];
+    pCompletion->abSense[7] = SIM_SENSE_BYTES - 8;
+    pCompletion->abSense[12] = abCode[1];
+    pCompletion->abSense[13] = abCode[2];
+    pCompletion->cbSense = SIM_SENSE_BYTES;
+}
+
+// A GOOD answer: at most what the caller asked to receive and the command's
+// allocation length allow; the rest of the caller's buffer stays as it was.
+static void CopyAnswer(const SimCommand& command, const std::vector<uint8_t>& abAnswer, SimCompletion* pCompletion)
+{
+    uint64_t cbCopy = std::min<uint64_t>(abAnswer.size(), command.nTransferLength);
+    int64_t nAllocation = AllocationLengthOf(command.pbCdb);
+    if (nAllocation >= 0)
+        cbCopy = std::min<uint64_t>(cbCopy, static_cast<uint64_t>(nAllocation));
+    if (cbCopy > 0)
+        memcpy(command.pbData, abAnswer.data(), static_cast<size_t>(cbCopy));
+    pCompletion->cbData = static_cast<uint32_t>(cbCopy);
+}
+
+bool AnswerSimCommand(int nIndex, const SimCommand& command, SimCompletion* pCompletion)
+{
+    memset(pCompletion, 0, sizeof(*pCompletion));
+    std::string strCommand = FormatHexBytes(command.pbCdb, command.nCdbLength) + " len " +
+                             std::to_string(command.nTransferLength);
+    const SimDrive& drive = g_aSimDrive[nIndex];
+    if (drive.bDeviceCallFails) {
+        RecordSimEvent("send " + LetterText(nIndex) + " " + strCommand + " failed");
         return false;
     }
-    const SimDrive& drive = g_aSimDrive[nIndex];
-    g_lastSimRequest = *pRequest;
     if (drive.nLatencyMs > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(drive.nLatencyMs));
 
-    const std::vector<uint8_t>* pAnswer = AnswerFor(drive, pRequest->abCdb);
+    const std::vector<uint8_t>* pAnswer = AnswerFor(drive, command.pbCdb);
+    const SimCommandFailure* pFailure = FailureFor(drive, command.pbCdb);
+    const uint8_t abInvalidOpcode[3] = {0x05, 0x20, 0x00};
     if (g_anScriptNext[nIndex] < drive.aScript.size()) {
         const SimAnswer& answer = drive.aScript[g_anScriptNext[nIndex]++];
-        pRequest->nScsiStatus = answer.nStatus;
-        if (answer.nStatus == 0x02)
-            SetFixedSense(pRequest, answer.abSenseCode[0], answer.abSenseCode[1], answer.abSenseCode[2]);
+        if (answer.nStatus == SCSI_STATUS_CHECK_CONDITION)
+            SetCheckCondition(pCompletion, answer.abSenseCode);
         else if (answer.nStatus == 0 && pAnswer != nullptr)
-            CopyAnswer(pRequest, *pAnswer);
+            CopyAnswer(command, *pAnswer, pCompletion);
+        pCompletion->nStatus = answer.nStatus;
     } else if (g_anAttentionsLeft[nIndex] != 0) {
         if (g_anAttentionsLeft[nIndex] > 0)
             --g_anAttentionsLeft[nIndex];
-        pRequest->nScsiStatus = 0x02;
-        SetFixedSense(pRequest, 0x06, 0x29, 0x00);
+        SetCheckCondition(pCompletion, drive.abAttentionSense);
     } else if (drive.nStatus != 0) {
-        pRequest->nScsiStatus = drive.nStatus;
         if (drive.bSenseData)
-            SetFixedSense(pRequest, drive.abSenseCode[0], drive.abSenseCode[1], drive.abSenseCode[2]);
+            SetCheckCondition(pCompletion, drive.abSenseCode);
+        pCompletion->nStatus = drive.nStatus;
+    } else if (pFailure != nullptr) {
+        pCompletion->nStatus = pFailure->nStatus;
+        pCompletion->cbSense = static_cast<uint32_t>(std::min(pFailure->abSense.size(), SIM_SENSE_BYTES));
+        memcpy(pCompletion->abSense, pFailure->abSense.data(), pCompletion->cbSense);
     } else if (pAnswer == nullptr) {
-        pRequest->nScsiStatus = 0x02;
-        SetFixedSense(pRequest, 0x05, 0x20, 0x00);
+        SetCheckCondition(pCompletion, abInvalidOpcode);
     } else {
-        CopyAnswer(pRequest, *pAnswer);
-        pRequest->nScsiStatus = 0;
+        CopyAnswer(command, *pAnswer, pCompletion);
     }
+    // The caller receives no more sense than it made room for.
+    pCompletion->cbSense = std::min<uint32_t>(pCompletion->cbSense, command.nSenseInfoLength);
 
     char szStatus[8];
-    snprintf(szStatus, sizeof(szStatus), "%02X", pRequest->nScsiStatus);
-    std::string strLine = "send " + strLetter + " " + strCommand + " status " + szStatus;
-    if (pRequest->nScsiStatus == 0x02 && pRequest->abSense[0] != 0) {
-        const uint8_t abCode[3] = {pRequest->abSense[2], pRequest->abSense[12], pRequest->abSense[13]};
+    snprintf(szStatus, sizeof(szStatus), "%02X", pCompletion->nStatus);
+    std::string strLine = "send " + LetterText(nIndex) + " " + strCommand + " status " + szStatus;
+    if (pCompletion->nStatus == SCSI_STATUS_CHECK_CONDITION && pCompletion->abSense[0] != 0) {
+        const uint8_t abCode[3] = {pCompletion->abSense[2], pCompletion->abSense[12], pCompletion->abSense[13]};
         strLine += " sense " + FormatHexBytes(abCode, 3);
     }
     RecordSimEvent(strLine);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "platform/win32/pass_through.h"
@@ -27,15 +28,14 @@ void FreeTransferBuffer(void* pvBuffer)
     VirtualFree(pvBuffer, 0, MEM_RELEASE);
 }
 
-void PrepareDriveAccess()
+OsHandle OpenVolume(const DriveText& strDevicePath, uint32_t* pnError)
 {
-    // Raw volumes are opened one at a time on demand: nothing to set up.
-}
-
-OsHandle OpenVolume(const DriveText& strDevicePath)
-{
-    return CreateFileW(strDevicePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE hVolume = CreateFileW(strDevicePath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr);
+    if (hVolume == INVALID_HANDLE_VALUE && pnError != nullptr)
+        *pnError = GetLastError();
+    return hVolume;
 }
 
 void CloseVolume(OsHandle hVolume)
@@ -59,6 +59,9 @@ bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest)
         memcpy(pRequest->pbData, pvTransfer, pRequest->nTransferLength);
         pRequest->nScsiStatus = block.sptd.ScsiStatus;
         memcpy(pRequest->abSense, block.abSense, sizeof(block.abSense));
+        // The driver reports what it transferred in the same fields.
+        pRequest->nTransferred = std::min<uint32_t>(block.sptd.DataTransferLength, pRequest->nTransferLength);
+        pRequest->nSenseReturned = std::min<uint8_t>(block.sptd.SenseInfoLength, SCSI_SENSE_AREA_BYTES);
     }
     FreeTransferBuffer(pvTransfer);
     return bOk != FALSE;

@@ -1,6 +1,8 @@
-# Sourced by each end-to-end case: a temporary folder with the simulated-drive
-# launcher, its drive-set file and packages; the launcher run under Wine with
-# the box helper answering its boxes; checks on boxes, trace and exit status.
+# Sourced by each end-to-end case: a temporary folder with the drive-set file
+# and packages; the product itself run there under Wine through the drive
+# simulator's starter, with the box helper answering its boxes; checks on
+# boxes, trace and exit status. Every run must be of the product's own bytes
+# and must send the simulated drives nothing a driver would refuse.
 set -u
 e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 source "$e2e_root/tools/wine-env.sh"
@@ -12,8 +14,8 @@ trap 'rm -rf "$e2e_dir"' EXIT
 
 winpath() { box_winpath "$1"; }
 
-cp "$e2e_bin/fwlaunch-sim.exe" "$e2e_dir/"
 : >"$e2e_dir/drives.ini"
+e2e_product_sha=$(sha256sum <"$e2e_bin/fwlaunch.exe")
 export FWLAUNCH_SIM_DRIVES="$(winpath "$e2e_dir/drives.ini")"
 export FWLAUNCH_SIM_TRACE="$(winpath "$e2e_dir/trace.txt")"
 
@@ -49,7 +51,9 @@ run_launcher() {
     [ -n "$console" ] && helper_args+=("$console")
     [ -n "$gate" ] && helper_args+=(--gate "$gate")
     box_helper_start "$e2e_dir" "$answers" "${helper_args[@]}"
-    local cmd=(wine "$e2e_dir/fwlaunch-sim.exe" "$@")
+    local cmd=(wine "$e2e_bin/drive-sim-run.exe" "$(winpath "$e2e_bin/fwlaunch.exe")" "$@")
+    local trace_before
+    trace_before=$(cat "$e2e_dir/trace.txt" 2>/dev/null | wc -l)
     (
         cd "$e2e_dir" || exit 99
         [ "$display" = no ] && unset DISPLAY
@@ -61,6 +65,19 @@ run_launcher() {
     )
     e2e_rc=$?
     box_helper_stop "$e2e_dir"
+    check_run_trace "$trace_before"
+}
+
+# The lines this run added to the trace: no violation, and the program that
+# ran is the product byte for byte.
+check_run_trace() {
+    local added line path
+    added=$(tail -n +"$(($1 + 1))" "$e2e_dir/trace.txt" 2>/dev/null)
+    expect "no violation in the run" "$(grep '^violation' <<<"$added")" ""
+    while read -r line; do
+        path=$(sed -e 's/^program Z://' -e 's/\\/\//g' <<<"$line" | tr -d '\r')
+        expect "the program run is the product" "$(sha256sum <"$path")" "$e2e_product_sha"
+    done < <(grep '^program ' <<<"$added")
 }
 
 # Field of the Nth box (from 1): caption, text, buttons, owner, icon, answer.

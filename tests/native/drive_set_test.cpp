@@ -30,7 +30,11 @@ TEST_F(DriveSetTest, ReadsTheDocumentedKeys)
         "[G]\n"
         "opens = no\n"
         "sense = 02 3A 00\n"
-        "latency_ms = 5\n")) << strError;
+        "latency_ms = 5\n"
+        "[H]\n"
+        "opens = denied\n"
+        "unit_attentions = 1\n"
+        "unit_attention_sense = 06 28 00\n")) << strError;
     const SimDrive& e = aDrives['E' - 'A'];
     EXPECT_TRUE(e.bPresent);
     EXPECT_EQ(e.abVendorIdentity.size(), 48u);
@@ -44,6 +48,12 @@ TEST_F(DriveSetTest, ReadsTheDocumentedKeys)
     EXPECT_EQ(g.nStatus, 0x02);
     EXPECT_EQ(g.abSenseCode[1], 0x3A);
     EXPECT_EQ(g.nLatencyMs, 5u);
+    EXPECT_EQ(g.nOpenError, SIM_ERROR_FILE_NOT_FOUND);
+    const SimDrive& h = aDrives['H' - 'A'];
+    EXPECT_FALSE(h.bOpens);
+    EXPECT_EQ(h.nOpenError, SIM_ERROR_ACCESS_DENIED);
+    EXPECT_EQ(h.abAttentionSense[1], 0x28);
+    EXPECT_EQ(e.abAttentionSense[1], 0x29) << "power on reset unless the file says otherwise";
     EXPECT_FALSE(aDrives['F' - 'A'].bPresent) << "a letter without a section has no volume";
 }
 
@@ -103,13 +113,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, MalformedDriveSetTest, ::testing::Values(
     MalformedCase{"DuplicateSection", "[E]\n[E]\n", "2: second section for E"},
     MalformedCase{"BadCount", "[E]\nunit_attentions = -1\n", "2: expected a whole number up to 1000000"},
     MalformedCase{"NoEquals", "[E]\nopens\n", "2: expected key = value"},
-    MalformedCase{"BadOpens", "[E]\nopens = maybe\n", "2: opens takes yes or no"}),
+    MalformedCase{"BadOpens", "[E]\nopens = maybe\n", "2: opens takes yes, no, denied or a Windows error number"}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.pszName); });
 
 TEST_F(DriveSetTest, WrittenTextReadsBackIntoTheSameDrives)
 {
     ASSERT_TRUE(Parse("[C]\nvendor_identity = \"KDR 5121ACME\"\ninquiry_revision = \"1.02\"\n"
                       "updated_by = \"51\\\"21\"\nrevision_after_update = \"1.10\"\n"
+                      "[X]\nopens = 21\n[Y]\nopens = denied\nunit_attention_sense = 06 28 00\n"
                       "[Z]\nopens = no\nunit_attentions = forever\nsense = 06 28 00\nlatency_ms = 3\n"));
     SimDrive aBack[SIM_LETTERS];
     std::string strBackError;
@@ -118,6 +129,8 @@ TEST_F(DriveSetTest, WrittenTextReadsBackIntoTheSameDrives)
         SCOPED_TRACE(i);
         EXPECT_EQ(aBack[i].bPresent, aDrives[i].bPresent);
         EXPECT_EQ(aBack[i].bOpens, aDrives[i].bOpens);
+        EXPECT_EQ(aBack[i].nOpenError, aDrives[i].nOpenError);
+        EXPECT_EQ(memcmp(aBack[i].abAttentionSense, aDrives[i].abAttentionSense, 3), 0);
         EXPECT_EQ(aBack[i].abInquiry, aDrives[i].abInquiry);
         EXPECT_EQ(aBack[i].abVendorIdentity, aDrives[i].abVendorIdentity);
         EXPECT_EQ(aBack[i].nUnitAttentions, aDrives[i].nUnitAttentions);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "drive/transport.h"
-#include "platform/sim/sim_drives.h"
+#include "platform/sim/sim_volumes.h"
 #include "platform/sim/sim_system.h"
 
 // Every test starts on a machine with no drives, no files and no boxes.

@@ -51,15 +51,32 @@ protected:
     size_t SendCount() { return TraceLinesStartingWith("send ").size(); }
 };
 
-TEST_F(TransportTest, UnitAttentionOnceThenGoodIsSentTwice)
+struct UnitAttention {
+    const char* pszName;
+    uint8_t abSense[3];
+};
+
+class TransportUnitAttentionTest : public TransportTest, public ::testing::WithParamInterface<UnitAttention> {};
+
+// Both unit attentions are repeated alike: the command is sent again at once
+// and its answer is the drive's data.
+TEST_P(TransportUnitAttentionTest, OnceThenGoodIsSentTwice)
 {
     SimDriveAt('E') = MakeTargetDrive("KDR 5120ACME", "ABC-DRIVE", "1.02");
     SimDriveAt('E').nUnitAttentions = 1;
+    memcpy(SimDriveAt('E').abAttentionSense, GetParam().abSense, 3);
     uint8_t abBuffer[256] = {0};
     EXPECT_TRUE(SendInquiryToE(abBuffer));
-    EXPECT_EQ(SendCount(), 2u);
+    ASSERT_EQ(SendCount(), 2u);
+    EXPECT_NE(TraceLinesStartingWith("send ")[0].find(" status 02 sense " + FormatHexBytes(GetParam().abSense, 3)),
+              std::string::npos);
     EXPECT_EQ(memcmp(abBuffer + 16, "ABC-DRIVE", 9), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Senses, TransportUnitAttentionTest, ::testing::Values(
+    UnitAttention{"MediumMayHaveChanged", {0x06, 0x28, 0x00}},
+    UnitAttention{"PowerOnReset", {0x06, 0x29, 0x00}}),
+    [](const ::testing::TestParamInfo<UnitAttention>& info) { return std::string(info.param.pszName); });
 
 TEST_F(TransportTest, UnitAttentionForeverEndsAfterEightSendsWithFalse)
 {

@@ -11,6 +11,15 @@ TEST_F(UpdaterPackageTest, OneMatchingPackageAloneIsFound)
     EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5120), L"C:\\fw\\FW5120.exe");
 }
 
+TEST_F(UpdaterPackageTest, DigitsAnywhereInTheNameMatchEvenAlone)
+{
+    for (const wchar_t* pszName : {L"5120.exe", L"5120", L"update-5120-v2.exe", L"x5120"}) {
+        g_aSimFiles.clear();
+        AddSimFile(pszName);
+        EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5120), DriveText(L"C:\\fw\\") + pszName);
+    }
+}
+
 TEST_F(UpdaterPackageTest, FirstMatchInListingOrderWins)
 {
     AddSimFile(L"readme.txt");

@@ -3,7 +3,7 @@
 source "$(dirname "$0")/../lib.sh"
 
 fresh_folder() {
-    find "$e2e_dir" -mindepth 1 ! -name fwlaunch-sim.exe ! -name drives.ini -delete
+    find "$e2e_dir" -mindepth 1 ! -name drives.ini -delete
     : >"$e2e_dir/trace.txt"
 }
 

@@ -11,7 +11,7 @@ expect "no start: status" "$e2e_rc" 1
 expect "no start: nothing ran" "$(runs)" ""
 expect "no start: the shell's box" "$(box_count) $(box_field 2 caption)" "3 Error"
 expect "no start: last box is the report" "$(box_field "$(box_count)" text)" "$EN_108$(entries 'E:ABC-DRIVE       1.02')"
-expect "no start: report caption" "$(box_field "$(box_count)" caption)" "fwlaunch-sim"
+expect "no start: report caption" "$(box_field "$(box_count)" caption)" "fwlaunch"
 rm "$e2e_dir/FW5120.dat"
 
 # E is removed while the confirmation box is open.
@@ -38,6 +38,17 @@ run_launcher -- ACME 1.10
 expect "unit attention: status" "$e2e_rc" 0
 expect "unit attention: F sent 8 times per query" "$(trace_lines '^send F' | head -8 | wc -l) $(trace_lines '^send F' | wc -l)" "8 8"
 expect "unit attention: report" "$(box_field 2 text)" "$EN_109$(entries 'E:ABC-DRIVE       1.02')"
+
+# A unit attention of either kind, once per open: every command is sent
+# again, and the drive is found, updated and read as current.
+for sense in "06 28 00" "06 29 00"; do
+    : >"$e2e_dir/trace.txt"
+    drives <<<"$(target E 5120 1.02; printf 'unit_attentions = 1\nunit_attention_sense = %s\n' "$sense")"
+    run_launcher -- ACME 1.10
+    expect "attention $sense: report" "$(box_field 2 text)" "$EN_109$(entries 'E:ABC-DRIVE       1.02')"
+    expect "attention $sense: every command repeated" \
+        "$(trace_lines "^send E .* status 02 sense $sense" | wc -l) $(trace_lines '^send E .* status 00' | wc -l)" "5 5"
+done
 
 # No display: the confirmation cannot be shown, so nothing may run.
 : >"$e2e_dir/trace.txt"

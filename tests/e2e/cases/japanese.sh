@@ -9,7 +9,7 @@ expect "ja ok: confirmation" "$(box_field 1 text)" \
     "${JA_105_HEAD}2${JA_105_TAIL}$(entries 'E:ABC-DRIVE       1.02' 'F:XYZ-DRIVE       1.02')"
 expect "ja ok: buttons" "$(box_field 1 buttons)" "OK キャンセル"
 expect "ja ok: report" "$(box_field 2 text)" "$JA_109$(entries 'E:ABC-DRIVE       1.02' 'F:XYZ-DRIVE       1.02')"
-expect "ja ok: caption" "$(box_field 2 caption)" "fwlaunch-sim"
+expect "ja ok: caption" "$(box_field 2 caption)" "fwlaunch"
 
 : >"$e2e_dir/trace.txt"
 drives <<<"$(target E 5121 1.02)"

@@ -30,6 +30,15 @@ expect "E F G: identity re-reads between runs" \
 expect "E F G: report" "$(box_field 2 text)" \
     "$EN_109$(entries 'E:ABC-DRIVE       1.02' 'F:ABC-DRIVE       1.02' 'G:ABC-DRIVE       1.02')"
 
+# A package named by the model's digits alone.
+mv "$e2e_dir/FW5121.exe" "$e2e_dir/5121.exe"
+: >"$e2e_dir/trace.txt"
+drives <<<"$(target E 5121 1.02)"
+run_launcher -- ACME 1.10
+expect "digits alone: runs" "$(runs)" "run 5121.exe"
+expect "digits alone: report" "$(box_field 2 text)" "$EN_109$(entries 'E:ABC-DRIVE       1.02')"
+mv "$e2e_dir/5121.exe" "$e2e_dir/FW5121.exe"
+
 # No package for model 0: nothing runs for it, its targets are failed.
 rm "$e2e_dir/FW5121.exe"
 : >"$e2e_dir/trace.txt"

@@ -5,7 +5,7 @@ drives <<<"$(target E 5120 1.02 ABC-DRIVE OTHR)"
 run_launcher -- ACME 1.10
 expect "no target: status" "$e2e_rc" 0
 expect "no target: one box" "$(box_count)" 1
-expect "no target: caption" "$(box_field 1 caption)" "fwlaunch-sim"
+expect "no target: caption" "$(box_field 1 caption)" "fwlaunch"
 expect "no target: text" "$(box_field 1 text)" "$EN_107"
 expect "no target: buttons" "$(box_field 1 buttons)" "OK"
 expect "no target: icon" "$(box_field 1 icon)" "yes"

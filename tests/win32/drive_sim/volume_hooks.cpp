@@ -1,0 +1,181 @@
+// The drive simulator beneath kernel32: once loaded into a program, it takes
+// over that program's own CreateFileW, DeviceIoControl and CloseHandle for
+// raw volume paths \\.\X: and passes every other call to the real function.
+// Every raw volume is simulated, so the machine's own drives are never
+// touched. The drives come from the drive-set file named by
+// FWLAUNCH_SIM_DRIVES, read afresh at every open; events go to the file
+// named by FWLAUNCH_SIM_TRACE.
+#include <windows.h>
+
+#include <cstring>
+
+#include "platform/sim/drive_set.h"
+#include "platform/sim/sim_drives.h"
+#include "platform/sim/sim_file.h"
+#include "tests/win32/drive_sim/sptd_block.h"
+
+static DriveText g_strTracePath;
+
+static void AppendToTraceFile(const std::string& strLine)
+{
+    if (!g_strTracePath.empty())
+        AppendLineToFile(g_strTracePath, strLine);
+}
+
+static void StopWithMessage(const std::string& strMessage)
+{
+    std::string strLine = strMessage + "\n";
+    DWORD cbWritten = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), strLine.data(), static_cast<DWORD>(strLine.size()), &cbWritten,
+              nullptr);
+    ExitProcess(3);
+}
+
+// A test or an updater may change a drive between two commands.
+static void ReloadDriveSetOrStop()
+{
+    DriveText strPath = ReadEnvironmentText(L"FWLAUNCH_SIM_DRIVES");
+    std::string strText, strError;
+    if (strPath.empty())
+        StopWithMessage("FWLAUNCH_SIM_DRIVES: not set");
+    if (!ReadWholeFile(strPath, &strText))
+        StopWithMessage(Utf8FromWide(strPath) + ":0: cannot be read");
+    if (!ParseDriveSet(strText, g_aSimDrive, &strError))
+        StopWithMessage(Utf8FromWide(strPath) + ":" + strError);
+}
+
+static std::string DescribeOpenDeparture(DWORD nAccess, DWORD nShare, LPSECURITY_ATTRIBUTES pSecurity,
+                                         DWORD nDisposition, HANDLE hTemplate)
+{
+    if (nAccess != (GENERIC_READ | GENERIC_WRITE))
+        return "desired access " + std::to_string(nAccess);
+    if (nShare != (FILE_SHARE_READ | FILE_SHARE_WRITE))
+        return "share mode " + std::to_string(nShare);
+    if (nDisposition != OPEN_EXISTING)
+        return "creation disposition " + std::to_string(nDisposition);
+    if (pSecurity != nullptr || hTemplate != nullptr)
+        return "security attributes or template given";
+    return std::string();
+}
+
+static HANDLE WINAPI SimCreateFileW(LPCWSTR pszName, DWORD nAccess, DWORD nShare, LPSECURITY_ATTRIBUTES pSecurity,
+                                    DWORD nDisposition, DWORD nFlags, HANDLE hTemplate)
+{
+    int nIndex = pszName == nullptr ? -1 : LetterIndexOfVolumePath(pszName);
+    if (nIndex < 0)
+        return CreateFileW(pszName, nAccess, nShare, pSecurity, nDisposition, nFlags, hTemplate);
+    ReloadDriveSetOrStop();
+    std::string strDeparture = DescribeOpenDeparture(nAccess, nShare, pSecurity, nDisposition, hTemplate);
+    if (!strDeparture.empty()) {
+        RecordSimEvent(std::string("violation open ") + static_cast<char>('A' + nIndex) + ": " + strDeparture);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    uint32_t nError = OpenSimDrive(nIndex);
+    if (nError != 0) {
+        SetLastError(nError);
+        return INVALID_HANDLE_VALUE;
+    }
+    // A real handle value of its own; it is never closed, so the value is
+    // never given out again and a use after close is seen.
+    HANDLE hVolume = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    RegisterSimHandle(hVolume, nIndex);
+    SetLastError(ERROR_SUCCESS);
+    return hVolume;
+}
+
+static BOOL WINAPI SimCloseHandle(HANDLE hObject)
+{
+    bool bClosed = false;
+    FindSimHandle(hObject, &bClosed);
+    if (CloseSimHandle(hObject))
+        return TRUE;
+    if (bClosed) {
+        RecordSimEvent("violation close of a closed volume handle");
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return CloseHandle(hObject);
+}
+
+static BOOL WINAPI SimDeviceIoControl(HANDLE hDevice, DWORD nControlCode, LPVOID pvIn, DWORD cbIn, LPVOID pvOut,
+                                      DWORD cbOut, LPDWORD pcbReturned, LPOVERLAPPED pOverlapped)
+{
+    bool bClosed = false;
+    int nIndex = FindSimHandle(hDevice, &bClosed);
+    SptdCall call = {nControlCode, pvIn, cbIn, pvOut, cbOut, pcbReturned != nullptr};
+    if (nIndex < 0 && !bClosed && nControlCode != SPTD_IOCTL_PASS_THROUGH_DIRECT)
+        return DeviceIoControl(hDevice, nControlCode, pvIn, cbIn, pvOut, cbOut, pcbReturned, pOverlapped);
+    if (nIndex < 0) {
+        // No command reaches a handle the simulator did not give out.
+        RecordSimEvent(std::string(bClosed ? "violation send on a closed handle " : "send - ") +
+                       DescribeSptdCommand(call) + " failed");
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    std::string strDeparture = CheckSptdCall(call);
+    if (strDeparture.empty() && pOverlapped != nullptr)
+        strDeparture = "overlapped call on a synchronous handle";
+    if (!strDeparture.empty()) {
+        RecordSimEvent(std::string("violation send ") + static_cast<char>('A' + nIndex) + ": " + strDeparture);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!AnswerSptdCall(nIndex, call)) {
+        SetLastError(ERROR_IO_DEVICE);
+        return FALSE;
+    }
+    *pcbReturned = cbOut;
+    return TRUE;
+}
+
+// Points the main module's imports of one KERNEL32 function at pvHook.
+static void RedirectImport(HMODULE hModule, const char* pszFunction, void* pvHook)
+{
+    uint8_t* pbBase = reinterpret_cast<uint8_t*>(hModule);
+    const IMAGE_NT_HEADERS* pNt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(pbBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pbBase)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (dir.VirtualAddress == 0)
+        return;
+    auto* pDescriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pbBase + dir.VirtualAddress);
+    for (; pDescriptor->Name != 0; ++pDescriptor) {
+        if (_stricmp(reinterpret_cast<const char*>(pbBase + pDescriptor->Name), "KERNEL32.dll") != 0 ||
+            pDescriptor->OriginalFirstThunk == 0)
+            continue;
+        auto* pNames = reinterpret_cast<IMAGE_THUNK_DATA*>(pbBase + pDescriptor->OriginalFirstThunk);
+        auto* pSlots = reinterpret_cast<IMAGE_THUNK_DATA*>(pbBase + pDescriptor->FirstThunk);
+        for (; pNames->u1.AddressOfData != 0; ++pNames, ++pSlots) {
+            if (IMAGE_SNAP_BY_ORDINAL(pNames->u1.Ordinal))
+                continue;
+            auto* pByName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(pbBase + pNames->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<const char*>(pByName->Name), pszFunction) != 0)
+                continue;
+            DWORD nOldProtection = 0;
+            VirtualProtect(&pSlots->u1.Function, sizeof(pSlots->u1.Function), PAGE_READWRITE, &nOldProtection);
+            pSlots->u1.Function = reinterpret_cast<uintptr_t>(pvHook);
+            VirtualProtect(&pSlots->u1.Function, sizeof(pSlots->u1.Function), nOldProtection, &nOldProtection);
+        }
+    }
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD nReason, LPVOID)
+{
+    if (nReason != DLL_PROCESS_ATTACH)
+        return TRUE;
+    g_strTracePath = ReadEnvironmentText(L"FWLAUNCH_SIM_TRACE");
+    g_pfnSimTrace = AppendToTraceFile;
+    wchar_t szProgram[MAX_PATH * 2] = {0};
+    GetModuleFileNameW(nullptr, szProgram, MAX_PATH * 2);
+    RecordSimEvent("program " + Utf8FromWide(szProgram));
+    HMODULE hProgram = GetModuleHandleW(nullptr);
+    RedirectImport(hProgram, "CreateFileW", reinterpret_cast<void*>(SimCreateFileW));
+    RedirectImport(hProgram, "DeviceIoControl", reinterpret_cast<void*>(SimDeviceIoControl));
+    RedirectImport(hProgram, "CloseHandle", reinterpret_cast<void*>(SimCloseHandle));
+    return TRUE;
+}
+
+// The starter imports this by ordinal 1 into the program's import table.
+extern "C" void DriveSimLoaded()
+{
+}
