@@ -9,12 +9,19 @@ add_library(fwlaunch_win32_system OBJECT
   platform/win32/directory.cpp
   platform/win32/text.cpp)
 add_library(fwlaunch_win32_volume OBJECT platform/win32/volume.cpp)
+add_library(fwlaunch_win32_output OBJECT platform/win32/output_files.cpp)
 set(win32_system_libs shell32 user32)
 
 add_executable(fwlaunch app/main.cpp app/fwlaunch.rc)
 target_compile_options(fwlaunch PRIVATE -municode)
 target_link_options(fwlaunch PRIVATE -municode -s ${static_link})
 target_link_libraries(fwlaunch PRIVATE fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume ${win32_system_libs})
+
+add_executable(fwprobe probe/main.cpp probe/fwprobe.rc)
+target_compile_options(fwprobe PRIVATE -municode)
+target_link_options(fwprobe PRIVATE -municode -s ${static_link})
+target_link_libraries(fwprobe PRIVATE
+  fwprobe_core fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_win32_output ${win32_system_libs})
 
 # Windows tests: one program, run once per user interface language.
 file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
@@ -79,8 +86,9 @@ add_executable(fwlaunch_drive_path_tests tests/win32/drive_path/drive_path_test.
 target_link_options(fwlaunch_drive_path_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_drive_path_tests PRIVATE
   fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 gtest_main ${win32_system_libs})
-add_dependencies(fwlaunch_drive_path_tests drive-sim-run)
+add_dependencies(fwlaunch_drive_path_tests drive-sim-run fwprobe)
 add_test(NAME win32.drive_path
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/drive_path/run.sh ${CMAKE_BINARY_DIR})
 
 add_test(NAME image.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/product_image.sh $<TARGET_FILE:fwlaunch>)
+add_test(NAME image.probe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/probe_image.sh $<TARGET_FILE:fwprobe>)

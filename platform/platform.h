@@ -2,6 +2,7 @@
 // The seam between the launcher and the operating system. The product links
 // platform/win32; the tests link a simulated layer in its place.
 #include <cstdint>
+#include <string>
 
 #include "platform/drive_text.h"
 
@@ -61,7 +62,17 @@ void WriteConsoleNarrow(const char* pszText);
 // Written in full, whatever the C runtime's locale.
 void WriteConsoleWide(const DriveText& strText);
 void ReadConsoleChar();
+// Standard error, written as WriteConsoleWide writes standard output.
+void WriteErrorWide(const DriveText& strText);
 
+// ---- Files written whole ----------------------------------------------------
+
+// Whether strPath can be written: an existing file opens for writing, or a
+// new file can be made in its folder. Nothing is changed.
+bool CanWriteWholeFile(const DriveText& strPath);
+// The bytes go to a new file beside strPath, which then takes its place:
+// no reader ever sees half of them, and a failure leaves strPath as it was.
+bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes);
 
 // ---- String resources and message boxes ------------------------------------
 

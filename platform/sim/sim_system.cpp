@@ -18,6 +18,9 @@ void (*g_pfnSimWhileBoxOpen)(const SimBox& box) = nullptr;
 DriveText g_strSimCurrentDirectory;
 std::vector<SimFile> g_aSimFiles;
 bool g_bSimAwake = false;
+DriveText g_strSimErrorOut;
+std::map<DriveText, std::string> g_mapSimWrittenFiles;
+bool g_bSimFilesWritable = true;
 
 static int g_nSimModuleToken;
 static const uintptr_t SIM_LISTING_HANDLE = 0x7100;
@@ -39,6 +42,27 @@ void ResetSimSystem()
     g_strSimCurrentDirectory = L"C:\\fw";
     g_aSimFiles.clear();
     g_bSimAwake = false;
+    g_strSimErrorOut.clear();
+    g_mapSimWrittenFiles.clear();
+    g_bSimFilesWritable = true;
+}
+
+void WriteErrorWide(const DriveText& strText)
+{
+    g_strSimErrorOut += strText;
+}
+
+bool CanWriteWholeFile(const DriveText&)
+{
+    return g_bSimFilesWritable;
+}
+
+bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes)
+{
+    if (!g_bSimFilesWritable)
+        return false;
+    g_mapSimWrittenFiles[strPath] = strBytes;
+    return true;
 }
 
 void AddSimFile(const DriveText& strName, bool bDirectory, bool bStarts)

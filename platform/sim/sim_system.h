@@ -3,6 +3,7 @@
 // console, string table, message boxes, current directory and processes.
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ extern void (*g_pfnSimWhileBoxOpen)(const SimBox& box);
 extern DriveText g_strSimCurrentDirectory;
 extern std::vector<SimFile> g_aSimFiles;   // the listing, in its order
 extern bool g_bSimAwake;
+extern DriveText g_strSimErrorOut;
+extern std::map<DriveText, std::string> g_mapSimWrittenFiles;  // whole files written, by path
+extern bool g_bSimFilesWritable;
 
 // Puts every simulated piece, the drives included, back to its start.
 void ResetSimSystem();

@@ -16,6 +16,7 @@ winpath() { box_winpath "$1"; }
 
 : >"$e2e_dir/drives.ini"
 e2e_product_sha=$(sha256sum <"$e2e_bin/fwlaunch.exe")
+e2e_probe_sha=$(sha256sum <"$e2e_bin/fwprobe.exe")
 export FWLAUNCH_SIM_DRIVES="$(winpath "$e2e_dir/drives.ini")"
 export FWLAUNCH_SIM_TRACE="$(winpath "$e2e_dir/trace.txt")"
 
@@ -65,18 +66,29 @@ run_launcher() {
     )
     e2e_rc=$?
     box_helper_stop "$e2e_dir"
-    check_run_trace "$trace_before"
+    check_run_trace "$trace_before" "$e2e_product_sha"
 }
 
-# The lines this run added to the trace: no violation, and the program that
-# ran is the product byte for byte.
+# run_probe ARGS...: the probe in the folder, its output in probe.out and
+# probe.err, its exit status in probe_rc. It needs no console window.
+run_probe() {
+    local trace_before
+    trace_before=$(cat "$e2e_dir/trace.txt" 2>/dev/null | wc -l)
+    (cd "$e2e_dir" && wine "$e2e_bin/drive-sim-run.exe" "$(winpath "$e2e_bin/fwprobe.exe")" "$@" \
+        </dev/null >"$e2e_dir/probe.out" 2>"$e2e_dir/probe.err")
+    probe_rc=$?
+    check_run_trace "$trace_before" "$e2e_probe_sha"
+}
+
+# The lines a run added to the trace (from line $1 on): no violation, and the
+# program that ran is the shipped one (SHA-256 $2) byte for byte.
 check_run_trace() {
     local added line path
     added=$(tail -n +"$(($1 + 1))" "$e2e_dir/trace.txt" 2>/dev/null)
     expect "no violation in the run" "$(grep '^violation' <<<"$added")" ""
     while read -r line; do
         path=$(sed -e 's/^program Z://' -e 's/\\/\//g' <<<"$line" | tr -d '\r')
-        expect "the program run is the product" "$(sha256sum <"$path")" "$e2e_product_sha"
+        expect "the program run is the shipped one" "$(sha256sum <"$path")" "$2"
     done < <(grep '^program ' <<<"$added")
 }
 

@@ -9,6 +9,7 @@
 #include "drive/transport.h"
 #include "platform/platform.h"
 #include "platform/sim/sim_drives.h"
+#include "probe/drive_probe.h"
 #include "platform/sim/sim_system.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -96,6 +97,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbData, size_t cbData)
         if (!IsCurrent(g_aSimDrive[i]))
             achTargets.push_back(static_cast<char>('A' + i));
     }
+
+    // The probe, reading the same drives, calls exactly these outdated.
+    ProbeResult probe;
+    ProbeDrives(L"ACME", L"1.10", &probe);
+    std::vector<char> achProbedOutdated;
+    for (const ProbedDrive& drive : probe.aDrives)
+        if (drive.nVerdict == PROBE_VERDICT_OUTDATED)
+            achProbedOutdated.push_back(drive.chLetter);
+    FUZZ_CHECK(achProbedOutdated == achTargets && probe.nTargets == nFound);
+    g_astrSimTrace.clear();
 
     const wchar_t* apszArgs[] = {L"fwlaunch.exe", L"ACME", L"1.10", nullptr};
     int nStatus = RunLauncher(3, apszArgs);

@@ -113,7 +113,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, MalformedDriveSetTest, ::testing::Values(
     MalformedCase{"DuplicateSection", "[E]\n[E]\n", "2: second section for E"},
     MalformedCase{"BadCount", "[E]\nunit_attentions = -1\n", "2: expected a whole number up to 1000000"},
     MalformedCase{"NoEquals", "[E]\nopens\n", "2: expected key = value"},
-    MalformedCase{"BadOpens", "[E]\nopens = maybe\n", "2: opens takes yes, no, denied or a Windows error number"}),
+    MalformedCase{"BadOpens", "[E]\nopens = maybe\n", "2: opens takes yes, no, denied or a Windows error number"},
+    MalformedCase{"GoodStatusAsFailure", "[E]\ninquiry_status = 00\n", "2: a status is one non-zero hex byte"},
+    MalformedCase{"LongSense", "[E]\nvendor_identity_sense_hex = 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n", "2: more than 18 bytes"},
+    MalformedCase{"BadPassThrough", "[E]\npass_through = yes\n", "2: pass_through takes refused"}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.pszName); });
 
 TEST_F(DriveSetTest, WrittenTextReadsBackIntoTheSameDrives)

@@ -1,0 +1,92 @@
+#include "probe/drive_probe.h"
+
+#include <cstring>
+
+#include "updater/updater_package.h"
+
+const char PROBE_FIRST_LETTER = 'C';
+const char PROBE_LAST_LETTER = 'Z';
+// The three INQUIRY text fields: offset and width.
+const size_t INQUIRY_VENDOR_OFFSET = 8, INQUIRY_VENDOR_BYTES = 8;
+const size_t INQUIRY_PRODUCT_OFFSET = 16, INQUIRY_PRODUCT_BYTES = 16;
+const size_t INQUIRY_REVISION_OFFSET = 32, INQUIRY_REVISION_BYTES = 4;
+
+bool HasVolume(uint32_t nOpenError)
+{
+    return nOpenError != PROBE_ERROR_FILE_NOT_FOUND && nOpenError != PROBE_ERROR_PATH_NOT_FOUND;
+}
+
+// Opens the letter, sends one command, closes it: as the launcher's queries do.
+static bool QueryProbedDrive(char chLetter, const uint8_t abCdb[SCSI_CDB_BYTES], uint32_t nTransferLength,
+                             uint8_t abBuffer[IDENTITY_BUFFER_BYTES], ProbedCommand* pCommand, uint32_t* pnError)
+{
+    pCommand->bSent = false;
+    memset(&pCommand->outcome, 0, sizeof(pCommand->outcome));
+    pCommand->abData.clear();
+    if (!OpenDriveWithError(chLetter, pnError))
+        return false;
+    pCommand->bSent = true;
+    SendCdbWithOutcome(nTransferLength, abCdb, abBuffer, &pCommand->outcome);
+    CloseDrive();
+    if (pCommand->outcome.bReachedDrive && pCommand->outcome.nScsiStatus == 0)
+        pCommand->abData.assign(abBuffer, abBuffer + pCommand->outcome.cbTransferred);
+    return true;
+}
+
+static DriveText InquiryField(const uint8_t abBuffer[IDENTITY_BUFFER_BYTES], size_t nOffset, size_t cbField)
+{
+    DriveText strField = WidenAnsi(abBuffer + nOffset, cbField);
+    while (!strField.empty() && strField.back() == L' ')
+        strField.pop_back();
+    return strField;
+}
+
+static void ProbeLetter(char chLetter, const ProbeResult& result, ProbedDrive* pDrive)
+{
+    uint8_t abVendor[IDENTITY_BUFFER_BYTES] = {0};
+    if (!QueryProbedDrive(chLetter, VENDOR_IDENTITY_CDB, VENDOR_IDENTITY_TRANSFER_LENGTH, abVendor,
+                          &pDrive->vendorIdentity, &pDrive->nOpenError))
+        return;
+    pDrive->strVendorIdentity = VendorIdentityFromAnswer(abVendor);
+    pDrive->nModelOfPrefix = ModelOfPrefix(pDrive->strVendorIdentity);
+    pDrive->bCarriesTag = CarriesTag(pDrive->strVendorIdentity, result.strTag);
+
+    uint8_t abInquiry[IDENTITY_BUFFER_BYTES] = {0};
+    uint32_t nSecondOpenError = 0;
+    QueryProbedDrive(chLetter, INQUIRY_CDB, INQUIRY_TRANSFER_LENGTH, abInquiry, &pDrive->inquiry, &nSecondOpenError);
+    pDrive->strInquiryVendor = InquiryField(abInquiry, INQUIRY_VENDOR_OFFSET, INQUIRY_VENDOR_BYTES);
+    pDrive->strInquiryProduct = InquiryField(abInquiry, INQUIRY_PRODUCT_OFFSET, INQUIRY_PRODUCT_BYTES);
+    pDrive->strInquiryRevision = InquiryField(abInquiry, INQUIRY_REVISION_OFFSET, INQUIRY_REVISION_BYTES);
+    DriveText strInquiryIdentity = InquiryIdentityFromAnswer(chLetter, abInquiry);
+
+    ModelCode nModel = ClassifyModel(pDrive->strVendorIdentity, result.strTag);
+    if (nModel == MODEL_CODE_NONE)
+        return;
+    pDrive->nVerdict = IsRevisionOutdated(result.strNewestRevision, strInquiryIdentity) ? PROBE_VERDICT_OUTDATED
+                                                                                        : PROBE_VERDICT_CURRENT;
+    pDrive->strPackage = FindUpdaterPackage(nModel);
+}
+
+void ProbeDrives(const DriveText& strTag, const DriveText& strNewestRevision, ProbeResult* pResult)
+{
+    *pResult = ProbeResult();
+    pResult->strTag = strTag;
+    pResult->strNewestRevision = strNewestRevision;
+    pResult->nWithoutVolume = pResult->nTargets = pResult->nCurrent = pResult->nOutdated = 0;
+    for (char chLetter = PROBE_FIRST_LETTER; chLetter <= PROBE_LAST_LETTER; ++chLetter) {
+        ProbedDrive drive = ProbedDrive();
+        drive.chLetter = chLetter;
+        drive.nModelOfPrefix = MODEL_CODE_NONE;
+        drive.bCarriesTag = false;
+        drive.nVerdict = PROBE_VERDICT_NOT_TARGET;
+        ProbeLetter(chLetter, *pResult, &drive);
+        if (!HasVolume(drive.nOpenError)) {
+            ++pResult->nWithoutVolume;
+            continue;
+        }
+        pResult->nTargets += drive.nVerdict != PROBE_VERDICT_NOT_TARGET;
+        pResult->nCurrent += drive.nVerdict == PROBE_VERDICT_CURRENT;
+        pResult->nOutdated += drive.nVerdict == PROBE_VERDICT_OUTDATED;
+        pResult->aDrives.push_back(drive);
+    }
+}

@@ -1,0 +1,150 @@
+#include "probe/probe_report.h"
+
+#include <nlohmann/json.hpp>
+
+#include "updater/updater_package.h"
+
+using OrderedJson = nlohmann::ordered_json;
+
+std::string Utf8FromText(const DriveText& strText)
+{
+    std::string strBytes;
+    for (size_t i = 0; i < strText.size(); ++i) {
+        uint32_t nCode = static_cast<uint32_t>(strText[i]);
+        // UTF-16 (on Windows) carries characters past U+FFFF as two halves.
+        if (nCode >= 0xD800 && nCode < 0xDC00 && i + 1 < strText.size() && strText[i + 1] >= 0xDC00 &&
+            strText[i + 1] < 0xE000)
+            nCode = 0x10000 + ((nCode - 0xD800) << 10) + (static_cast<uint32_t>(strText[++i]) - 0xDC00);
+        else if ((nCode >= 0xD800 && nCode < 0xE000) || nCode > 0x10FFFF)
+            nCode = 0xFFFD;
+        if (nCode < 0x80) {
+            strBytes += static_cast<char>(nCode);
+        } else if (nCode < 0x800) {
+            strBytes += static_cast<char>(0xC0 | (nCode >> 6));
+            strBytes += static_cast<char>(0x80 | (nCode & 0x3F));
+        } else if (nCode < 0x10000) {
+            strBytes += static_cast<char>(0xE0 | (nCode >> 12));
+            strBytes += static_cast<char>(0x80 | ((nCode >> 6) & 0x3F));
+            strBytes += static_cast<char>(0x80 | (nCode & 0x3F));
+        } else {
+            strBytes += static_cast<char>(0xF0 | (nCode >> 18));
+            strBytes += static_cast<char>(0x80 | ((nCode >> 12) & 0x3F));
+            strBytes += static_cast<char>(0x80 | ((nCode >> 6) & 0x3F));
+            strBytes += static_cast<char>(0x80 | (nCode & 0x3F));
+        }
+    }
+    return strBytes;
+}
+
+std::string FormatHex(const std::vector<uint8_t>& abBytes)
+{
+    static const char HEX_DIGITS[] = "0123456789ABCDEF";
+    std::string strHex;
+    for (size_t i = 0; i < abBytes.size(); ++i) {
+        if (i > 0)
+            strHex += ' ';
+        strHex += HEX_DIGITS[abBytes[i] >> 4];
+        strHex += HEX_DIGITS[abBytes[i] & 0x0F];
+    }
+    return strHex;
+}
+
+
+static DriveText ModelText(ModelCode nModel)
+{
+    return nModel == MODEL_CODE_NONE ? DriveText(L"none") : PackageDigits(nModel);
+}
+
+static std::string VerdictName(int nVerdict)
+{
+    return nVerdict == PROBE_VERDICT_OUTDATED ? "outdated" : nVerdict == PROBE_VERDICT_CURRENT ? "current"
+                                                                                               : "not_target";
+}
+
+static std::string OpenName(uint32_t nOpenError)
+{
+    if (nOpenError == 0)
+        return "ok";
+    return nOpenError == PROBE_ERROR_ACCESS_DENIED ? "access_denied" : "error:" + std::to_string(nOpenError);
+}
+
+static std::vector<uint8_t> SenseBytes(const CdbOutcome& outcome)
+{
+    return std::vector<uint8_t>(outcome.abSense, outcome.abSense + outcome.cbSense);
+}
+
+static OrderedJson CommandJson(const ProbedCommand& command)
+{
+    if (!command.bSent)
+        return nullptr;
+    OrderedJson answer;
+    answer["reached_drive"] = command.outcome.bReachedDrive;
+    answer["status"] = command.outcome.nScsiStatus;
+    answer["data_hex"] = FormatHex(command.abData);
+    answer["sense_hex"] = FormatHex(SenseBytes(command.outcome));
+    return answer;
+}
+
+std::string FormatJsonReport(const ProbeResult& result)
+{
+    OrderedJson document;
+    document["tag"] = Utf8FromText(result.strTag);
+    document["newest_revision"] = Utf8FromText(result.strNewestRevision);
+    document["drives"] = OrderedJson::array();
+    for (const ProbedDrive& drive : result.aDrives) {
+        OrderedJson item;
+        item["letter"] = std::string(1, drive.chLetter);
+        item["open"] = OpenName(drive.nOpenError);
+        item["vendor_identity"] = Utf8FromText(drive.strVendorIdentity);
+        item["model"] = Utf8FromText(ModelText(drive.nModelOfPrefix));
+        item["carries_tag"] = drive.bCarriesTag;
+        item["inquiry"] = {{"vendor", Utf8FromText(drive.strInquiryVendor)},
+                           {"product", Utf8FromText(drive.strInquiryProduct)},
+                           {"revision", Utf8FromText(drive.strInquiryRevision)}};
+        item["verdict"] = VerdictName(drive.nVerdict);
+        item["package"] = drive.strPackage.empty() ? OrderedJson(nullptr) : OrderedJson(Utf8FromText(drive.strPackage));
+        item["answers"] = {{"vendor_identity", CommandJson(drive.vendorIdentity)},
+                           {"inquiry", CommandJson(drive.inquiry)}};
+        document["drives"].push_back(item);
+    }
+    document["summary"] = {{"targets", result.nTargets},
+                           {"current", result.nCurrent},
+                           {"outdated", result.nOutdated},
+                           {"without_volume", result.nWithoutVolume}};
+    return document.dump(2) + "\n";
+}
+
+static DriveText NumberText(uint32_t n)
+{
+    return DriveText(std::to_wstring(n));
+}
+
+static DriveText PlainLine(const ProbedDrive& drive)
+{
+    DriveText strLine(1, static_cast<wchar_t>(drive.chLetter));
+    strLine += L": ";
+    if (drive.nOpenError == PROBE_ERROR_ACCESS_DENIED)
+        return strLine + L"access denied (start fwprobe as administrator to read this drive)";
+    if (drive.nOpenError != 0)
+        return strLine + L"does not open (Windows error " + NumberText(drive.nOpenError) + L")";
+    strLine += L"opened, identity \"" + drive.strVendorIdentity + L"\", model " + ModelText(drive.nModelOfPrefix);
+    strLine += drive.bCarriesTag ? L", tag at its place" : L", tag not at its place";
+    strLine += L", INQUIRY \"" + drive.strInquiryVendor + L"\" \"" + drive.strInquiryProduct + L"\" \"" +
+               drive.strInquiryRevision + L"\"";
+    if (drive.nVerdict == PROBE_VERDICT_NOT_TARGET)
+        return strLine + L", not a target";
+    strLine += drive.nVerdict == PROBE_VERDICT_OUTDATED ? L", outdated" : L", current";
+    return strLine + (drive.strPackage.empty() ? DriveText(L", no updater for it here")
+                                               : L", updater " + drive.strPackage);
+}
+
+DriveText FormatPlainReport(const ProbeResult& result)
+{
+    DriveText strReport;
+    for (const ProbedDrive& drive : result.aDrives)
+        strReport += PlainLine(drive) + L"\r\n";
+    strReport += L"Letters without a volume: " + NumberText(result.nWithoutVolume) + L"\r\n";
+    strReport += L"Targets: " + NumberText(result.nTargets) + L", current: " + NumberText(result.nCurrent) +
+                 L", outdated: " + NumberText(result.nOutdated) + L"\r\n";
+    return strReport;
+}

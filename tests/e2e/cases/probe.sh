@@ -1,0 +1,96 @@
+# The probe under Wine over the drive simulator: it agrees with the
+# launcher, its captures replay into the same JSON and the same launcher run,
+# bad usage touches no drive, and its JSON parses with the documented fields.
+source "$(dirname "$0")/../lib.sh"
+package FW5120.exe
+
+# The outdated letters in the probe's JSON, and in the launcher's
+# confirmation (none when it shows another box).
+probe_outdated() {
+    python3 -c 'import json,sys; print("".join(d["letter"] for d in json.load(open(sys.argv[1]))["drives"] if d["verdict"] == "outdated"))' \
+        "$e2e_dir/probe.out"
+}
+launcher_targets() {
+    box_field 1 text | grep -o '\\n\\r[C-Z]:' | tr -d '\\nr:' | tr -d '\n'
+}
+
+cmd_drives() {
+    target C 5120 1.02
+    target D 5121 1.10
+    target E 5121 1.02 ABC-DRIVE OTHR
+    printf '[F]\nvendor_identity = "XYZ 9000ACME"\n\n'
+    printf '[G]\nvendor_identity = "KDR 5120ACME"\ninquiry_product = "A\\x00C"\ninquiry_revision = "1.10"\n\n'
+    printf '[H]\nvendor_identity = "KDR 5120ACME"\ninquiry_status = 02\ninquiry_sense_hex = 70 00 02 00 00 00 00 0A 00 00 00 00 3A 00\n\n'
+    printf '[I]\nopens = denied\n\n'
+    printf '[J]\nvendor_identity = "KDR 5121ACME"\ninquiry_hex =\n\n'
+    printf '[K]\nvendor_identity_status = 02\nvendor_identity_sense_hex = 70 00 05 00 00 00 00 0A 00 00 00 00 24 00\n\n'
+    printf '[L]\nvendor_identity = "KDR 5121ACME"\ninquiry_product = "\\x83\\x65\\x83\\x58\\x83\\x67"\ninquiry_revision = "1.10"\n\n'
+    printf '[M]\nvendor_identity = "KDR 5120ACME"\nunit_attentions = 2\ninquiry_product = "ABC-DRIVE"\ninquiry_revision = "1.02"\n\n'
+}
+
+# Agreement: for each tag and newest revision, the probe's outdated drives
+# are the launcher's targets.
+drives <<<"$(cmd_drives)"
+for args in "ACME 1.10" "ACME 1.02" "OTHR 1.02" "ACME 9.99"; do
+    read -r tag rev <<<"$args"
+    run_probe "$tag" "$rev" --json
+    run_launcher --answers cancel -- "$tag" "$rev"
+    expect "agreement $args: outdated" "$(probe_outdated)" "$(launcher_targets)"
+    expect "agreement $args: status" "$probe_rc" "$([ -n "$(launcher_targets)" ] && echo 1 || echo 0)"
+done
+
+# The JSON parses with a standard parser and carries the documented fields.
+run_probe ACME 1.10 --json
+expect "json: fields" "$(python3 - "$e2e_dir/probe.out" <<'PY'
+import json, sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+drive_keys = ["letter", "open", "vendor_identity", "model", "carries_tag", "inquiry", "verdict", "package", "answers"]
+print(sorted(d) == ["drives", "newest_revision", "summary", "tag"],
+      all(list(x)[:len(drive_keys)] == drive_keys for x in d["drives"]),
+      sorted(d["summary"]) == ["current", "outdated", "targets", "without_volume"],
+      d["drives"][0]["package"].endswith("\\FW5120.exe"), d["drives"][1]["package"],
+      [x["open"] for x in d["drives"] if x["open"] != "ok"], d["summary"]["without_volume"])
+PY
+)" "True True True True None ['access_denied'] 13"
+
+# Capture, then replay the capture: the same JSON and the same launcher run,
+# in Japanese too (the product name of L is double-byte text).
+for lang in C ja_JP.UTF-8; do
+    drives <<<"$(cmd_drives)"
+    LC_ALL=$lang run_probe ACME 1.10 --json --capture 'capture.ini'
+    cp "$e2e_dir/probe.out" "$e2e_dir/original.json"
+    LC_ALL=$lang run_launcher --answers cancel -- ACME 1.10
+    original_box=$(box_field 1 text)
+    cp "$e2e_dir/capture.ini" "$e2e_dir/drives.ini"
+    LC_ALL=$lang run_probe ACME 1.10 --json
+    expect "replay $lang: json" "$(cmp "$e2e_dir/original.json" "$e2e_dir/probe.out" && echo same)" same
+    LC_ALL=$lang run_launcher --answers cancel -- ACME 1.10
+    expect "replay $lang: launcher" "$(box_field 1 text)" "$original_box"
+done
+expect "replay: the double-byte product" "$(python3 -c 'import json,sys; print([d["inquiry"]["product"] for d in json.load(open(sys.argv[1], encoding="utf-8"))["drives"] if d["letter"] == "L"][0])' "$e2e_dir/probe.out")" "テスト"
+
+# Plain output on a Japanese system is legible in the console's code page.
+drives <<<"$(cmd_drives)"
+LC_ALL=ja_JP.UTF-8 run_probe ACME 1.10
+expect "plain: double-byte text" "$(iconv -f CP932 -t UTF-8 <"$e2e_dir/probe.out" | grep '^L:' | grep -o '"テスト"')" '"テスト"'
+expect "plain: summary" "$(tr -d '\r' <"$e2e_dir/probe.out" | tail -2)" \
+    "$(printf 'Letters without a volume: 13\nTargets: 7, current: 1, outdated: 6')"
+expect "plain: status" "$probe_rc" 1
+
+# Bad usage: status 2, one clear line, no drive opened.
+bad_usage() {
+    local expected=$1
+    shift
+    : >"$e2e_dir/trace.txt"
+    run_probe "$@"
+    expect "usage $*: status" "$probe_rc" 2
+    expect "usage $*: message" "$(tr -d '\r' <"$e2e_dir/probe.err" | head -1)" "$expected"
+    expect "usage $*: no drive" "$(trace_lines '^open')" ""
+    expect "usage $*: no output" "$(cat "$e2e_dir/probe.out")" ""
+}
+bad_usage "fwprobe: missing TAG and NEWEST_REV"
+bad_usage "fwprobe: missing NEWEST_REV" ACME --json
+bad_usage "fwprobe: unknown option --all" ACME 1.10 --all
+bad_usage "fwprobe: --capture needs a file name" ACME 1.10 --capture
+bad_usage 'fwprobe: cannot write the capture file Z:\no\such\folder\c.ini' ACME 1.10 --capture 'Z:\no\such\folder\c.ini'
+finish
