@@ -4,12 +4,16 @@
 #   make test                    install what is missing, build both builds, run every test
 #   make fuzz [FUZZ_SECONDS=30]  the libFuzzer targets, each for the given time
 #   make bench                   the launcher's figures, as one table
+#   make dist [SIGN_CERT=cert.pem SIGN_KEY=key.pem [SIGN_TIMESTAMP_URL=...]]
+#                                the release zip in build/dist/
 JOBS ?= 2
+# When make started: make demo reports its time to the first box from here.
+MAKE_STARTED := $(shell date +%s.%N)
 FUZZ_SECONDS ?= 30
 NATIVE_CONFIG = -DCMAKE_BUILD_TYPE=Debug
 WIN32_CONFIG = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: deps build build-fuzz test fuzz bench demo run
+.PHONY: deps build build-tools build-fuzz test fuzz bench demo run dist
 
 deps:
 	bash tools/install-deps.sh
@@ -22,6 +26,12 @@ build: deps
 	cmake -S . -B build/win32 $(WIN32_CONFIG) >/dev/null
 	cmake --build build/win32 -j$(JOBS)
 
+# What make demo and make run need: the shipped launcher, the drive simulator
+# and the test helpers; no native build, no sanitizers, no GoogleTest.
+build-tools: deps
+	cmake -S . -B build/win32 $(WIN32_CONFIG) >/dev/null
+	cmake --build build/win32 -j$(JOBS) --target drive-sim-run fake-updater box-answer
+
 build-fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFWLAUNCH_FUZZ=ON >/dev/null
 	cmake --build build/fuzz -j$(JOBS)
@@ -32,11 +42,14 @@ test: build build-fuzz
 fuzz: build-fuzz
 	bash tools/run-fuzz.sh $(FUZZ_SECONDS)
 
-demo: build
-	bash tools/with-display.sh bash tools/demo.sh
+demo: build-tools
+	MAKE_STARTED=$(MAKE_STARTED) bash tools/with-display.sh bash tools/demo.sh
 
-run: build
+run: build-tools
 	bash tools/with-display.sh bash tools/run-product.sh "$(TAG)" "$(REV)"
+
+dist: deps
+	SIGN_CERT="$(SIGN_CERT)" SIGN_KEY="$(SIGN_KEY)" SIGN_TIMESTAMP_URL="$(SIGN_TIMESTAMP_URL)" bash tools/dist.sh
 
 bench: build
 	bash tools/with-display.sh bash tools/bench.sh

@@ -9,19 +9,23 @@ add_library(fwlaunch_win32_system OBJECT
   platform/win32/directory.cpp
   platform/win32/text.cpp)
 add_library(fwlaunch_win32_volume OBJECT platform/win32/volume.cpp)
-add_library(fwlaunch_win32_output OBJECT platform/win32/output_files.cpp)
 set(win32_system_libs shell32 user32)
 
-add_executable(fwlaunch app/main.cpp app/fwlaunch.rc)
-target_compile_options(fwlaunch PRIVATE -municode)
-target_link_options(fwlaunch PRIVATE -municode -s ${static_link})
-target_link_libraries(fwlaunch PRIVATE fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume ${win32_system_libs})
-
-add_executable(fwprobe probe/main.cpp probe/fwprobe.rc)
-target_compile_options(fwprobe PRIVATE -municode)
-target_link_options(fwprobe PRIVATE -municode -s ${static_link})
-target_link_libraries(fwprobe PRIVATE
-  fwprobe_core fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_win32_output ${win32_system_libs})
+# The shipped programs come from a build of their own (the one make dist
+# packs), and are copied here: the tests run these very bytes.
+include(ExternalProject)
+set(shipped_dir ${CMAKE_BINARY_DIR}/shipped)
+ExternalProject_Add(shipped_programs
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${shipped_dir}
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686-win32.cmake
+             -DCMAKE_BUILD_TYPE=MinSizeRel -DFWLAUNCH_SHIPPED_ONLY=ON
+  INSTALL_COMMAND ${CMAKE_COMMAND} -E copy_if_different ${shipped_dir}/fwlaunch.exe ${shipped_dir}/fwprobe.exe
+                  ${CMAKE_BINARY_DIR}
+  BUILD_ALWAYS ON
+  BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/fwlaunch.exe ${CMAKE_BINARY_DIR}/fwprobe.exe)
+set(shipped_fwlaunch ${CMAKE_BINARY_DIR}/fwlaunch.exe)
+set(shipped_fwprobe ${CMAKE_BINARY_DIR}/fwprobe.exe)
 
 # Windows tests: one program, run once per user interface language.
 file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
@@ -36,7 +40,7 @@ add_test(NAME win32.japanese COMMAND fwlaunch_win32_tests --gtest_filter=Japanes
 set_tests_properties(win32.japanese PROPERTIES ENVIRONMENT "LC_ALL=ja_JP.UTF-8")
 
 add_test(NAME e2e.console_check
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/console_check.sh $<TARGET_FILE:fwlaunch>)
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/console_check.sh ${shipped_fwlaunch})
 
 file(GLOB e2e_cases CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/cases/*.sh)
 foreach(e2e_case IN LISTS e2e_cases)
@@ -68,7 +72,7 @@ add_executable(drive-sim-run
 target_compile_options(drive-sim-run PRIVATE -municode)
 target_link_options(drive-sim-run PRIVATE -municode ${static_link})
 target_link_libraries(drive-sim-run PRIVATE fwlaunch_sim_drives_win32 fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core)
-add_dependencies(drive-sim-run drive-sim fwlaunch)
+add_dependencies(drive-sim-run drive-sim shipped_programs)
 
 # Test tools: an updater that records its run, and a message box reader.
 add_executable(fake-updater tests/win32/tools/fake_updater.cpp)
@@ -86,9 +90,13 @@ add_executable(fwlaunch_drive_path_tests tests/win32/drive_path/drive_path_test.
 target_link_options(fwlaunch_drive_path_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_drive_path_tests PRIVATE
   fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 gtest_main ${win32_system_libs})
-add_dependencies(fwlaunch_drive_path_tests drive-sim-run fwprobe)
+add_dependencies(fwlaunch_drive_path_tests drive-sim-run)
 add_test(NAME win32.drive_path
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/drive_path/run.sh ${CMAKE_BINARY_DIR})
 
-add_test(NAME image.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/product_image.sh $<TARGET_FILE:fwlaunch>)
-add_test(NAME image.probe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/probe_image.sh $<TARGET_FILE:fwprobe>)
+add_test(NAME image.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/product_image.sh ${shipped_fwlaunch})
+# The release: reproducible, and signed when a certificate is given.
+add_test(NAME release.reproducible COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/reproducible.sh ${CMAKE_BINARY_DIR})
+add_test(NAME release.signing COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing.sh)
+set_tests_properties(release.signing PROPERTIES RESOURCE_LOCK desktop)
+add_test(NAME image.probe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/probe_image.sh ${shipped_fwprobe})

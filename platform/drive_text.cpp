@@ -13,13 +13,25 @@ bool IsTextAt(const DriveText& strHaystack, const DriveText& strNeedle, size_t n
     return strHaystack.compare(nPos, strNeedle.size(), strNeedle) == 0;
 }
 
+DriveText DecimalText(int64_t nValue)
+{
+    // By hand: the C runtime's formatting would pull its whole printf into the image.
+    uint64_t nMagnitude = nValue < 0 ? 0 - static_cast<uint64_t>(nValue) : static_cast<uint64_t>(nValue);
+    DriveText strDigits;
+    do {
+        strDigits.insert(strDigits.begin(), static_cast<wchar_t>(L'0' + nMagnitude % 10));
+        nMagnitude /= 10;
+    } while (nMagnitude != 0);
+    return nValue < 0 ? L"-" + strDigits : strDigits;
+}
+
 DriveText FormatCount(const DriveText& strFormat, int nCount)
 {
     DriveText strResult;
     for (size_t i = 0; i < strFormat.size(); ++i) {
         if (strFormat[i] == L'%' && i + 1 < strFormat.size()) {
             if (strFormat[i + 1] == L'd') {
-                strResult += std::to_wstring(nCount);
+                strResult += DecimalText(nCount);
                 ++i;
                 continue;
             }

@@ -15,6 +15,9 @@ int FindText(const DriveText& strHaystack, const DriveText& strNeedle);
 // tag marks no drive and an empty revision matches no drive.
 bool IsTextAt(const DriveText& strHaystack, const DriveText& strNeedle, size_t nPos);
 
+// A whole number in decimal digits, with a minus sign when negative.
+DriveText DecimalText(int64_t nValue);
+
 // The catalogue's count format: each "%d" becomes nCount and "%%" a percent
 // sign; nothing else is interpreted, so a text can never read stray arguments.
 DriveText FormatCount(const DriveText& strFormat, int nCount);

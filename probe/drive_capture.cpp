@@ -31,7 +31,7 @@ std::string FormatCapture(const ProbeResult& result)
         if (drive.nOpenError != 0) {
             strText += "opens = " +
                        (drive.nOpenError == PROBE_ERROR_ACCESS_DENIED ? std::string("denied")
-                                                                      : std::to_string(drive.nOpenError)) + "\n";
+                                                                      : Utf8FromText(DecimalText(drive.nOpenError))) + "\n";
             continue;
         }
         if ((drive.vendorIdentity.bSent && !drive.vendorIdentity.outcome.bReachedDrive) ||

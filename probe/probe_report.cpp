@@ -65,7 +65,7 @@ static std::string OpenName(uint32_t nOpenError)
 {
     if (nOpenError == 0)
         return "ok";
-    return nOpenError == PROBE_ERROR_ACCESS_DENIED ? "access_denied" : "error:" + std::to_string(nOpenError);
+    return nOpenError == PROBE_ERROR_ACCESS_DENIED ? "access_denied" : "error:" + Utf8FromText(DecimalText(nOpenError));
 }
 
 static std::vector<uint8_t> SenseBytes(const CdbOutcome& outcome)
@@ -116,7 +116,7 @@ std::string FormatJsonReport(const ProbeResult& result)
 
 static DriveText NumberText(uint32_t n)
 {
-    return DriveText(std::to_wstring(n));
+    return DecimalText(n);
 }
 
 static DriveText PlainLine(const ProbedDrive& drive)

@@ -46,7 +46,8 @@ drive_set() {
     done
 }
 
-box_helper_start "$work" ok --console-window
+# One helper answers every box of the whole bench.
+BOX_HELPER_TIMEOUT_MS=3600000 box_helper_start "$work" ok --console-window
 
 # 1. Start-up to the first box, alternated with the minimal program.
 : >"$work/drives.ini"
@@ -72,17 +73,23 @@ done
 # 4. CPU the launcher uses while a 3-second package runs: sampled from the
 # moment the confirmation is answered until the package has ended.
 cpu_seconds() { awk '{ print ($14 + $15) / 100 }' "/proc/$1/stat"; }
+# The launcher's own process, not its starter's (whose arguments name it too).
+launcher_pid() {
+    ps -eo pid=,args= | awk '{ for (i = 2; i <= 4 && i <= NF; i++)
+        if ($i ~ /fwlaunch\.exe$/ && $(i - 1) !~ /drive-sim-run\.exe$/) { print $1; exit } }'
+}
 printf '[E]\nvendor_identity = "KDR 5120ACME"\ninquiry_product = "ABC-DRIVE"\ninquiry_revision = "1.02"\n' >"$work/drives.ini"
 cp "$bin/fake-updater.exe" "$work/FW5120.exe"
 : >"$work/trace.txt"
 before=$(grep -c '^answer:' "$work/boxes.txt")
-(cd "$work" && FAKE_UPDATER_SLEEP_MS=3000 exec wine "$work/fwlaunch-sim.exe" ACME 1.10 </dev/null >/dev/null 2>&1) &
-launcher=$!
+(cd "$work" && FAKE_UPDATER_SLEEP_MS=3000 exec wine "$bin/drive-sim-run.exe" "$product" ACME 1.10 </dev/null >/dev/null 2>&1) &
+starter=$!
 until [ "$(grep -c '^answer:' "$work/boxes.txt")" -gt "$before" ]; do sleep 0.02; done
+launcher=$(launcher_pid)
 cpu_start=$(cpu_seconds "$launcher"); wall_start=$(now)
 until grep -q '^run ' "$work/trace.txt"; do sleep 0.02; done
 cpu_end=$(cpu_seconds "$launcher"); wall_end=$(now)
-wait "$launcher"
+wait "$starter"
 rm -f "$work/FW5120.exe"
 box_helper_stop "$work"
 

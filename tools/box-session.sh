@@ -1,12 +1,13 @@
 # Sourced: the box helper beside a launcher run, and the boxes it read.
 # box_helper_start DIR ANSWERS [HELPER ARGS...]: the helper writes
-# DIR/boxes.txt and stops once DIR/stop exists.
+# DIR/boxes.txt and stops once DIR/stop exists, or after
+# BOX_HELPER_TIMEOUT_MS (three minutes unless set).
 box_helper_start() {
     local dir=$1 answers=$2
     shift 2
     rm -f "$dir/boxes.txt" "$dir/stop"
     wine "${FWLAUNCH_BIN:-$fwlaunch_root/build/win32}/box-answer.exe" --out "$(box_winpath "$dir/boxes.txt")" \
-        --until "$(box_winpath "$dir/stop")" --answers "$answers" --timeout-ms 180000 "$@" &
+        --until "$(box_winpath "$dir/stop")" --answers "$answers" --timeout-ms "${BOX_HELPER_TIMEOUT_MS:-180000}" "$@" &
     box_helper_pid=$!
     until grep -q '^ready' "$dir/boxes.txt" 2>/dev/null; do sleep 0.1; done
 }

@@ -12,6 +12,7 @@ source "$root/tools/box-session.sh"
 bin=$root/build/win32
 shots=$root/build/demo
 mkdir -p "$shots"
+script_started=$(date +%s.%N)
 
 sample_drives() {
     cat <<'DRIVES'
@@ -68,6 +69,9 @@ run_demo() {
     local launcher=$!
     local k=1
     while wait_for_box "$k" "$launcher"; do
+        if [ -z "${first_box_after:-}" ]; then
+            first_box_after=$(awk -v a="$(date +%s.%N)" -v b="${MAKE_STARTED:-$script_started}" 'BEGIN { printf "%.1f", a - b }')
+        fi
         local window
         window=$(xwininfo -root -tree | awk '/"fwlaunch"/ { print $1; exit }')
         [ -n "$window" ] && import -window "$window" "$shots/$label-box$k.png"
@@ -89,3 +93,4 @@ run_demo() {
 run_demo C english
 run_demo ja_JP.UTF-8 japanese
 echo "screenshots: $(cd "$root" && ls build/demo/*.png | tr '\n' ' ')"
+echo "first box after ${first_box_after:-?} s (from the start of make demo, installation and build included)"

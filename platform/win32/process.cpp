@@ -19,6 +19,8 @@ void RestrictLibraryLoading()
         reinterpret_cast<void*>(GetProcAddress(hKernel, "SetDefaultDllDirectories")));
     if (pfnSet != nullptr)
         pfnSet(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else
+        SetDllDirectoryW(L"");  // Windows 7 without the update: at least not the current directory
 }
 
 OsModule GetOwnModule()

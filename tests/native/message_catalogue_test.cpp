@@ -51,6 +51,15 @@ TEST(ApplicationNameTest, IsTheFileNameWithoutDirectoryAndExtension)
     EXPECT_EQ(ApplicationNameFromPath(L"fwlaunch"), L"fwlaunch");
 }
 
+TEST(DecimalTextTest, WritesWholeNumbers)
+{
+    const std::pair<int64_t, const wchar_t*> aCases[] = {
+        {0, L"0"}, {7, L"7"}, {24, L"24"}, {100, L"100"}, {-1, L"-1"}, {4294967295LL, L"4294967295"},
+        {INT64_MIN, L"-9223372036854775808"}};
+    for (const auto& c : aCases)
+        EXPECT_EQ(DecimalText(c.first), c.second);
+}
+
 TEST(FormatCountTest, ReplacesOnlyTheCount)
 {
     EXPECT_EQ(FormatCount(L"%d target device(s) is found.", 3), L"3 target device(s) is found.");

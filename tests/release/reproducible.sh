@@ -1,0 +1,30 @@
+#!/bin/bash
+# Two release builds from clean clones in different folders, one after the
+# other, give the same executables and the same zip; and the zip packs the
+# very programs the other tests ran.
+set -u
+root=$(cd "$(dirname "$0")/../.." && pwd)
+tested=$1
+work=$(mktemp -d /tmp/fwlaunch-repro.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+for clone in first second-clone; do
+    git clone -q "$root" "$work/$clone" || exit 1
+    DIST_DIR="$work/$clone-out" DIST_BUILD_DIR="$work/$clone/build/release" \
+        bash "$work/$clone/tools/dist.sh" >/dev/null || { echo "FAIL make dist in $clone"; exit 1; }
+    sleep 2
+done
+version=$(head -1 "$root/VERSION")
+for file in fwlaunch-$version-win32.zip; do
+    a=$(sha256sum <"$work/first-out/$file") b=$(sha256sum <"$work/second-clone-out/$file")
+    echo "$file: $a"
+    [ "$a" = "$b" ] || { echo "FAIL $file differs: $b"; failures=$((failures + 1)); }
+done
+for exe in fwlaunch.exe fwprobe.exe; do
+    a=$(sha256sum <"$work/first/build/release/$exe") b=$(sha256sum <"$work/second-clone/build/release/$exe")
+    [ "$a" = "$b" ] || { echo "FAIL $exe differs between the clones"; failures=$((failures + 1)); }
+    t=$(sha256sum <"$tested/$exe")
+    [ "$a" = "$t" ] || { echo "FAIL $exe in the zip is not the tested $tested/$exe"; failures=$((failures + 1)); }
+done
+[ "$failures" -eq 0 ] && echo "ok: the same bytes twice"
+exit $((failures > 0))
