@@ -1,15 +1,8 @@
 # The shipped programs alone: fwlaunch.exe and fwprobe.exe, small and
 # hardened. make dist packs this build; the Windows test build builds it too
 # and tests these very files.
-add_library(fwlaunch_win32_system OBJECT
-  platform/win32/process.cpp
-  platform/win32/console.cpp
-  platform/win32/resources.cpp
-  platform/win32/directory.cpp
-  platform/win32/text.cpp)
-add_library(fwlaunch_win32_volume OBJECT platform/win32/volume.cpp)
+include(cmake/win32_platform.cmake)
 add_library(fwlaunch_win32_output OBJECT platform/win32/output_files.cpp)
-set(win32_system_libs shell32 user32)
 
 # Static, so that they import only Windows system DLLs; ASLR with
 # relocations, DEP, terminal-server aware, Windows 7 (6.1) as the oldest

@@ -2,14 +2,7 @@
 # that run under Wine.
 set(static_link -static -static-libgcc -static-libstdc++)
 
-add_library(fwlaunch_win32_system OBJECT
-  platform/win32/process.cpp
-  platform/win32/console.cpp
-  platform/win32/resources.cpp
-  platform/win32/directory.cpp
-  platform/win32/text.cpp)
-add_library(fwlaunch_win32_volume OBJECT platform/win32/volume.cpp)
-set(win32_system_libs shell32 user32)
+include(cmake/win32_platform.cmake)
 
 # The shipped programs come from a build of their own (the one make dist
 # packs), and are copied here: the tests run these very bytes.

@@ -12,9 +12,8 @@ bool HasConsoleWindow()
     return GetConsoleWindow() != nullptr || FindWindowW(L"ConsoleWindowClass", nullptr) != nullptr;
 }
 
-static void WriteBytes(const char* pb, size_t cb)
+static void WriteBytes(HANDLE hOut, const char* pb, size_t cb)
 {
-    HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD cbWritten = 0;
     if (hOut != nullptr && hOut != INVALID_HANDLE_VALUE && cb > 0)
         WriteFile(hOut, pb, static_cast<DWORD>(cb), &cbWritten, nullptr);
@@ -22,19 +21,20 @@ static void WriteBytes(const char* pb, size_t cb)
 
 void WriteConsoleNarrow(const char* pszText)
 {
-    WriteBytes(pszText, strlen(pszText));
+    WriteBytes(GetStdHandle(STD_OUTPUT_HANDLE), pszText, strlen(pszText));
 }
 
-void WriteConsoleWide(const DriveText& strText)
+// A console gets the text as it is; anything else the bytes of the console's
+// code page, as a console program's output is read.
+static void WriteWideTo(DWORD nStdHandle, const DriveText& strText)
 {
-    HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE hOut = GetStdHandle(nStdHandle);
     DWORD nMode = 0;
     if (GetConsoleMode(hOut, &nMode)) {
         DWORD cchWritten = 0;
         WriteConsoleW(hOut, strText.c_str(), static_cast<DWORD>(strText.size()), &cchWritten, nullptr);
         return;
     }
-    // Redirected: the console's code page, as a console program's output is read.
     UINT nCodePage = GetConsoleOutputCP();
     if (nCodePage == 0)
         nCodePage = GetACP();
@@ -45,7 +45,17 @@ void WriteConsoleWide(const DriveText& strText)
     std::string strBytes(static_cast<size_t>(cb), '\0');
     WideCharToMultiByte(nCodePage, 0, strText.c_str(), static_cast<int>(strText.size()), &strBytes[0], cb,
                         nullptr, nullptr);
-    WriteBytes(strBytes.data(), strBytes.size());
+    WriteBytes(hOut, strBytes.data(), strBytes.size());
+}
+
+void WriteConsoleWide(const DriveText& strText)
+{
+    WriteWideTo(STD_OUTPUT_HANDLE, strText);
+}
+
+void WriteErrorWide(const DriveText& strText)
+{
+    WriteWideTo(STD_ERROR_HANDLE, strText);
 }
 
 void ReadConsoleChar()

@@ -1,30 +1,7 @@
-// What a reporting program writes besides standard output: its error stream
-// and whole files.
+// Whole files, for programs that write reports.
 #include <windows.h>
 
 #include "platform/platform.h"
-
-void WriteErrorWide(const DriveText& strText)
-{
-    HANDLE hErr = GetStdHandle(STD_ERROR_HANDLE);
-    DWORD nMode = 0;
-    DWORD cWritten = 0;
-    if (GetConsoleMode(hErr, &nMode)) {
-        WriteConsoleW(hErr, strText.c_str(), static_cast<DWORD>(strText.size()), &cWritten, nullptr);
-        return;
-    }
-    UINT nCodePage = GetConsoleOutputCP();
-    if (nCodePage == 0)
-        nCodePage = GetACP();
-    int cb = WideCharToMultiByte(nCodePage, 0, strText.c_str(), static_cast<int>(strText.size()), nullptr, 0,
-                                 nullptr, nullptr);
-    if (cb <= 0 || hErr == nullptr || hErr == INVALID_HANDLE_VALUE)
-        return;
-    std::string strBytes(static_cast<size_t>(cb), '\0');
-    WideCharToMultiByte(nCodePage, 0, strText.c_str(), static_cast<int>(strText.size()), &strBytes[0], cb, nullptr,
-                        nullptr);
-    WriteFile(hErr, strBytes.data(), static_cast<DWORD>(strBytes.size()), &cWritten, nullptr);
-}
 
 static DriveText PartialPathOf(const DriveText& strPath)
 {
