@@ -8,7 +8,7 @@
 
 static int StopWithUsageError(const DriveText& strWhat)
 {
-    WriteErrorWide(L"fwprobe: " + strWhat + L"\r\nusage: fwprobe TAG NEWEST_REV [--json] [--capture FILE]\r\n");
+    WriteErrorWide(L"fwprobe: " + strWhat + L" (usage: fwprobe TAG NEWEST_REV [--json] [--capture FILE])\r\n");
     return PROBE_EXIT_USAGE;
 }
 

@@ -223,6 +223,7 @@ TEST_F(ProbeTest, UsageErrorsTouchNoDrive)
         g_strSimErrorOut.clear();
         EXPECT_EQ(RunProbeWith(apszArgs), PROBE_EXIT_USAGE);
         EXPECT_EQ(g_strSimErrorOut.compare(0, 9, L"fwprobe: "), 0);
+        EXPECT_EQ(g_strSimErrorOut.find(L"\n"), g_strSimErrorOut.size() - 1) << "one line";
     }
     g_bSimFilesWritable = false;
     EXPECT_EQ(RunProbeWith({L"ACME", L"1.10", L"--capture", L"C:\\ro\\c.ini"}), PROBE_EXIT_USAGE);

@@ -84,7 +84,8 @@ bad_usage() {
     : >"$e2e_dir/trace.txt"
     run_probe "$@"
     expect "usage $*: status" "$probe_rc" 2
-    expect "usage $*: message" "$(tr -d '\r' <"$e2e_dir/probe.err" | head -1)" "$expected"
+    expect "usage $*: message" "$(tr -d '\r' <"$e2e_dir/probe.err")" \
+        "$expected (usage: fwprobe TAG NEWEST_REV [--json] [--capture FILE])"
     expect "usage $*: no drive" "$(trace_lines '^open')" ""
     expect "usage $*: no output" "$(cat "$e2e_dir/probe.out")" ""
 }
