@@ -1,5 +1,5 @@
 #pragma once
-// Small file helpers of the simulated-drive variant and its test tools,
+// Small file helpers of the drive simulator and its test tools,
 // whose files are named by environment variables that hold Windows paths.
 #include <string>
 
