@@ -25,7 +25,7 @@ file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*
 add_executable(fwlaunch_win32_tests ${win32_test_sources} tests/win32/win32_support.cpp messages/catalogue.rc)
 target_link_options(fwlaunch_win32_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_win32_tests PRIVATE
-  fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 gtest_main ${win32_system_libs})
+  fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 gtest_main ${win32_system_libs})
 
 add_test(NAME win32.english COMMAND fwlaunch_win32_tests --gtest_filter=-Japanese*)
 set_tests_properties(win32.english PROPERTIES ENVIRONMENT "LC_ALL=C")
@@ -75,14 +75,14 @@ target_link_libraries(fake-updater PRIVATE fwlaunch_sim_drives_win32 fwlaunch_si
 add_executable(box-answer tests/win32/tools/box_answer.cpp)
 target_compile_options(box-answer PRIVATE -municode)
 target_link_options(box-answer PRIVATE -municode -mwindows ${static_link})
-target_link_libraries(box-answer PRIVATE fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core ${win32_system_libs})
+target_link_libraries(box-answer PRIVATE fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 fwlaunch_win32_system fwlaunch_core ${win32_system_libs})
 add_dependencies(fwlaunch_win32_tests fake-updater box-answer drive-sim-run)
 
 # The product's drive path against the simulated driver.
 add_executable(fwlaunch_drive_path_tests tests/win32/drive_path/drive_path_test.cpp)
 target_link_options(fwlaunch_drive_path_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_drive_path_tests PRIVATE
-  fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 gtest_main ${win32_system_libs})
+  fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 gtest_main ${win32_system_libs})
 add_dependencies(fwlaunch_drive_path_tests drive-sim-run)
 add_test(NAME win32.drive_path
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/drive_path/run.sh ${CMAKE_BINARY_DIR})

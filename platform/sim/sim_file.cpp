@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/sim/drive_set.h"
+
 
 DriveText ReadEnvironmentText(const wchar_t* pszName)
 {
@@ -63,4 +65,25 @@ std::string Utf8FromWide(const DriveText& strText)
     WideCharToMultiByte(CP_UTF8, 0, strText.c_str(), static_cast<int>(strText.size()), &strBytes[0], cb, nullptr,
                         nullptr);
     return strBytes;
+}
+
+void WriteErrorLine(const std::string& strLine)
+{
+    std::string strBytes = strLine + "\n";
+    DWORD cbWritten = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), strBytes.data(), static_cast<DWORD>(strBytes.size()), &cbWritten,
+              nullptr);
+}
+
+std::string ReadSimDriveSetFile(SimDrive aDrives[SIM_LETTERS])
+{
+    DriveText strPath = ReadEnvironmentText(L"FWLAUNCH_SIM_DRIVES");
+    std::string strText, strError;
+    if (strPath.empty())
+        return "FWLAUNCH_SIM_DRIVES: not set";
+    if (!ReadWholeFile(strPath, &strText))
+        return Utf8FromWide(strPath) + ":0: cannot be read";
+    if (!ParseDriveSet(strText, aDrives, &strError))
+        return Utf8FromWide(strPath) + ":" + strError;
+    return std::string();
 }

@@ -7,7 +7,6 @@
 // simulator, with status 4.
 #include <windows.h>
 
-#include "platform/sim/drive_set.h"
 #include "platform/sim/sim_file.h"
 #include "tests/win32/drive_sim/dll_preload.h"
 
@@ -16,12 +15,7 @@ const int EXIT_NOT_STARTED = PRELOAD_FAILED_EXIT_CODE;
 
 static int StopWithMessage(const std::string& strMessage, int nStatus)
 {
-    std::string strLine = "drive-sim-run: " + strMessage + "\n";
-    if (nStatus == EXIT_BAD_DRIVE_SET)
-        strLine = strMessage + "\n";
-    DWORD cbWritten = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), strLine.data(), static_cast<DWORD>(strLine.size()), &cbWritten,
-              nullptr);
+    WriteErrorLine(nStatus == EXIT_BAD_DRIVE_SET ? strMessage : "drive-sim-run: " + strMessage);
     return nStatus;
 }
 
@@ -57,20 +51,6 @@ static bool IsFile(const DriveText& strPath)
     return nAttributes != INVALID_FILE_ATTRIBUTES && !(nAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-static std::string DriveSetError()
-{
-    DriveText strPath = ReadEnvironmentText(L"FWLAUNCH_SIM_DRIVES");
-    std::string strText, strError;
-    if (strPath.empty())
-        return "FWLAUNCH_SIM_DRIVES: not set";
-    if (!ReadWholeFile(strPath, &strText))
-        return Utf8FromWide(strPath) + ":0: cannot be read";
-    SimDrive aDrives[SIM_LETTERS];
-    if (!ParseDriveSet(strText, aDrives, &strError))
-        return Utf8FromWide(strPath) + ":" + strError;
-    return std::string();
-}
-
 static HANDLE InheritableStdHandle(DWORD nWhich)
 {
     HANDLE hStd = GetStdHandle(nWhich);
@@ -92,7 +72,8 @@ int wmain(int argc, wchar_t** argv)
     DriveText strProgram = FullPathOf(argv[1]);
     if (!IsFile(strProgram))
         return StopWithMessage("no such program: " + Utf8FromWide(argv[1]), EXIT_NOT_STARTED);
-    std::string strDriveSetError = DriveSetError();
+    SimDrive aDrives[SIM_LETTERS];
+    std::string strDriveSetError = ReadSimDriveSetFile(aDrives);
     if (!strDriveSetError.empty())
         return StopWithMessage(strDriveSetError, EXIT_BAD_DRIVE_SET);
 

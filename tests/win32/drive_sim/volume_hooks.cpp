@@ -9,7 +9,6 @@
 
 #include <cstring>
 
-#include "platform/sim/drive_set.h"
 #include "platform/sim/sim_drives.h"
 #include "platform/sim/sim_file.h"
 #include "tests/win32/drive_sim/sptd_block.h"
@@ -22,26 +21,15 @@ static void AppendToTraceFile(const std::string& strLine)
         AppendLineToFile(g_strTracePath, strLine);
 }
 
-static void StopWithMessage(const std::string& strMessage)
-{
-    std::string strLine = strMessage + "\n";
-    DWORD cbWritten = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), strLine.data(), static_cast<DWORD>(strLine.size()), &cbWritten,
-              nullptr);
-    ExitProcess(3);
-}
-
-// A test or an updater may change a drive between two commands.
+// A test or an updater may change a drive between two commands; a malformed
+// file stops the program as the starter would have.
 static void ReloadDriveSetOrStop()
 {
-    DriveText strPath = ReadEnvironmentText(L"FWLAUNCH_SIM_DRIVES");
-    std::string strText, strError;
-    if (strPath.empty())
-        StopWithMessage("FWLAUNCH_SIM_DRIVES: not set");
-    if (!ReadWholeFile(strPath, &strText))
-        StopWithMessage(Utf8FromWide(strPath) + ":0: cannot be read");
-    if (!ParseDriveSet(strText, g_aSimDrive, &strError))
-        StopWithMessage(Utf8FromWide(strPath) + ":" + strError);
+    std::string strError = ReadSimDriveSetFile(g_aSimDrive);
+    if (strError.empty())
+        return;
+    WriteErrorLine(strError);
+    ExitProcess(3);
 }
 
 static std::string DescribeOpenDeparture(DWORD nAccess, DWORD nShare, LPSECURITY_ATTRIBUTES pSecurity,
