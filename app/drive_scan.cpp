@@ -30,8 +30,11 @@ DriveText ReadTargetEntry(char chLetter)
     return strEntry;
 }
 
-void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetList* pList)
+void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetList* pList,
+                RecognisedList* pRecognised)
 {
+    if (pRecognised != nullptr)
+        pRecognised->nDrives = 0;
     for (char chLetter = 'C'; chLetter <= 'Z'; ++chLetter) {
         DriveText strVendorId = ReadVendorIdentity(chLetter);
         if (strVendorId.empty())
@@ -40,7 +43,11 @@ void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetLi
         if (nCode != MODEL_CODE_5121 && nCode != MODEL_CODE_5120)
             continue;
         DriveText strEntry = ReadTargetEntry(chLetter);
-        if (IsFirmwareOutdated(strNewestRev, chLetter) && pList->nTargets < TARGET_SLOTS) {
+        DriveText strRevision;
+        bool bOutdated = CheckFirmwareRevision(strNewestRev, chLetter, &strRevision);
+        if (pRecognised != nullptr && pRecognised->nDrives < TARGET_SLOTS)
+            pRecognised->aDrives[pRecognised->nDrives++] = RecognisedDrive{chLetter, strEntry, nCode, strRevision, bOutdated};
+        if (bOutdated && pList->nTargets < TARGET_SLOTS) {
             pList->achTargetLetter[pList->nTargets] = chLetter;
             pList->astrTargetEntry[pList->nTargets] = strEntry;
             ++pList->nTargets;

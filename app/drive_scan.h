@@ -2,6 +2,7 @@
 // Sorts the drives on C to Z into not of interest, current, and targets.
 #include <cstdint>
 
+#include "drive/identity.h"
 #include "platform/drive_text.h"
 
 // Only 24 letters are scanned, so the slots always suffice.
@@ -14,7 +15,25 @@ struct TargetList {
     uint8_t nFound;
 };
 
+// A recognised drive as the scan saw it, for programs that report on every
+// drive and not only on the targets.
+struct RecognisedDrive {
+    char chLetter;
+    DriveText strEntry;
+    ModelCode nModel;
+    DriveText strRevision;  // the INQUIRY revision field, trailing blanks removed
+    bool bOutdated;
+};
+
+struct RecognisedList {
+    int nDrives;
+    RecognisedDrive aDrives[TARGET_SLOTS];  // in letter order
+};
+
 void ClearTargetList(TargetList* pList);
 // The entry of a target: letter, colon, then INQUIRY product and revision.
 DriveText ReadTargetEntry(char chLetter);
-void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetList* pList);
+// With pRecognised, every recognised drive is also recorded there; the
+// drives are asked the same commands either way.
+void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetList* pList,
+                RecognisedList* pRecognised = nullptr);

@@ -35,6 +35,13 @@ int RunLauncher(int argc, const wchar_t* const* argv)
         ReadConsoleChar();
         return -1;
     }
+    // On a window station that nobody sees (a service, a deployment engine)
+    // the confirmation would wait for ever: say so where a log records it.
+    if (!IsWindowStationVisible()) {
+        WriteErrorWide(L"fwlaunch: nobody can answer its boxes on this window station; "
+                       L"fwdeploy is the program for unattended runs\r\n");
+        return 1;
+    }
 
     TargetList list;
     ClearTargetList(&list);

@@ -1,8 +1,7 @@
 #include "app/update_run.h"
 
-#include "drive/identity.h"
+#include "app/package_run.h"
 #include "messages/message_catalogue.h"
-#include "updater/updater_package.h"
 
 const wchar_t LIST_SEPARATOR[] = L"\n\r";
 
@@ -23,37 +22,13 @@ DriveText ComposeConfirmation(const TargetList& list)
     return strText;
 }
 
-// Runs each model's package once, on behalf of the first target whose
-// re-read identity is of that model; it is expected to update them all.
-static void RunPackages(const DriveText& strTag, const TargetList& list, int* pnRetCode)
-{
-    bool bModel0Done = false;
-    bool bModel2Done = false;
-    for (int i = 0; i < list.nTargets; ++i) {
-        DriveText strPath;
-        DriveText strVendorId = ReadVendorIdentity(list.achTargetLetter[i]);
-        if (!strVendorId.empty()) {
-            ModelCode nCode = ClassifyModel(strVendorId, strTag);
-            if (nCode == MODEL_CODE_5121 && !bModel0Done) {
-                bModel0Done = true;
-                strPath = FindUpdaterPackage(MODEL_CODE_5121);
-            } else if (nCode == MODEL_CODE_5120 && !bModel2Done) {
-                bModel2Done = true;
-                strPath = FindUpdaterPackage(MODEL_CODE_5120);
-            }
-        }
-        if (!strPath.empty() && !RunUpdater(strPath))
-            *pnRetCode = 1;
-        if (bModel0Done && bModel2Done)
-            break;
-    }
-}
-
 static DriveText ComposeReport(const DriveText& strNewestRev, const TargetList& list)
 {
+    TargetCheck aChecks[TARGET_SLOTS];
+    VerifyTargets(strNewestRev, list, aChecks);
     DriveText strFail;
     for (int j = 0; j < list.nTargets; ++j) {
-        if (IsFirmwareOutdated(strNewestRev, list.achTargetLetter[j]))
+        if (aChecks[j].bOutdated)
             strFail += LIST_SEPARATOR + list.astrTargetEntry[j];
     }
     DriveText strText;
@@ -87,6 +62,15 @@ void RunUpdateSequence(const DriveText& strTag, const DriveText& strNewestRev, c
         *pnRetCode = 1;
         return;
     }
-    RunPackages(strTag, list, pnRetCode);
-    ShowMessage(ComposeReport(strNewestRev, list), BOX_KIND_OK);
+    // Another run's updater may be writing firmware: then none is started
+    // here, which counts as a failed start, and the report tells what is
+    // still outdated. The lock is not held while the last box waits.
+    OsHandle hLock = TakeUpdateLock();
+    UpdaterRecords records;
+    if (hLock == OS_INVALID_HANDLE ||
+        !RunUpdaterPackages(strTag, list, PACKAGE_START_SHELL_UI, &records, nullptr, nullptr))
+        *pnRetCode = 1;
+    DriveText strReport = ComposeReport(strNewestRev, list);
+    ReleaseUpdateLock(hLock);
+    ShowMessage(strReport, BOX_KIND_OK);
 }

@@ -25,7 +25,7 @@ if(FWLAUNCH_FUZZ)
   # libFuzzer targets over the same core and simulated platform.
   foreach(target identity send_cdb package drive_set run)
     add_executable(fuzz_${target} ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_${target}.cpp)
-    target_link_libraries(fuzz_${target} PRIVATE fwprobe_core fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives)
+    target_link_libraries(fuzz_${target} PRIVATE fwdeploy_core fwprobe_core fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives)
     target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer)
   endforeach()
   return()
@@ -34,7 +34,8 @@ endif()
 file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
 add_executable(fwlaunch_native_tests ${native_test_sources})
 target_link_libraries(fwlaunch_native_tests PRIVATE
-  fwprobe_core fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives gtest_main)
+  fwdeploy_core fwprobe_core fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives gtest_main)
+target_include_directories(fwlaunch_native_tests PRIVATE ${CMAKE_BINARY_DIR}/generated)
 
 # The scan's timing against its simulated drive time, for make bench.
 add_executable(fwlaunch_scan_bench ${CMAKE_SOURCE_DIR}/tools/bench/scan_bench.cpp)

@@ -1,8 +1,7 @@
-# The shipped programs alone: fwlaunch.exe and fwprobe.exe, small and
-# hardened. make dist packs this build; the Windows test build builds it too
+# The shipped programs alone: fwlaunch.exe, fwprobe.exe and fwdeploy.exe,
+# small and hardened. make dist packs this build; the Windows test build builds it too
 # and tests these very files.
 include(cmake/win32_platform.cmake)
-add_library(fwlaunch_win32_output OBJECT platform/win32/output_files.cpp)
 
 # Static, so that they import only Windows system DLLs; ASLR with
 # relocations, DEP, terminal-server aware, Windows 7 (6.1) as the oldest
@@ -13,15 +12,19 @@ set(shipped_link -municode -s -static -static-libgcc -static-libstdc++ -fstack-p
   -Wl,--dynamicbase,--nxcompat,--tsaware,--no-insert-timestamp
   -Wl,--major-subsystem-version,6,--minor-subsystem-version,1,--major-os-version,6,--minor-os-version,1)
 
-add_executable(fwlaunch app/main.cpp app/fwlaunch.rc platform/win32/quiet_terminate.cpp)
-target_compile_options(fwlaunch PRIVATE -municode)
-target_include_directories(fwlaunch PRIVATE ${CMAKE_BINARY_DIR}/generated)
-target_link_options(fwlaunch PRIVATE ${shipped_link})
-target_link_libraries(fwlaunch PRIVATE fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume ${win32_system_libs})
+# add_shipped_program(NAME MAIN RC LIBRARIES...): one hardened console program.
+function(add_shipped_program name main rc)
+  add_executable(${name} ${main} ${rc} platform/win32/quiet_terminate.cpp)
+  target_compile_options(${name} PRIVATE -municode)
+  target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/generated)
+  target_link_options(${name} PRIVATE ${shipped_link})
+  target_link_libraries(${name} PRIVATE ${ARGN})
+endfunction()
 
-add_executable(fwprobe probe/main.cpp probe/fwprobe.rc platform/win32/quiet_terminate.cpp)
-target_compile_options(fwprobe PRIVATE -municode)
-target_include_directories(fwprobe PRIVATE ${CMAKE_BINARY_DIR}/generated)
-target_link_options(fwprobe PRIVATE ${shipped_link})
-target_link_libraries(fwprobe PRIVATE
-  fwprobe_core fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_win32_output ${win32_system_libs})
+add_shipped_program(fwlaunch app/main.cpp app/fwlaunch.rc
+  fwlaunch_core fwlaunch_win32_ui fwlaunch_win32_system fwlaunch_win32_volume ${win32_system_libs})
+add_shipped_program(fwprobe probe/main.cpp probe/fwprobe.rc
+  fwprobe_core fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume ${win32_system_libs})
+# No USER32 among its libraries: it shows no box and finds no window.
+add_shipped_program(fwdeploy deploy/main.cpp deploy/fwdeploy.rc
+  fwdeploy_core fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume shell32 advapi32)

@@ -14,18 +14,19 @@ ExternalProject_Add(shipped_programs
   CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686-win32.cmake
              -DCMAKE_BUILD_TYPE=MinSizeRel -DFWLAUNCH_SHIPPED_ONLY=ON
   INSTALL_COMMAND ${CMAKE_COMMAND} -E copy_if_different ${shipped_dir}/fwlaunch.exe ${shipped_dir}/fwprobe.exe
-                  ${CMAKE_BINARY_DIR}
+                  ${shipped_dir}/fwdeploy.exe ${CMAKE_BINARY_DIR}
   BUILD_ALWAYS ON
-  BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/fwlaunch.exe ${CMAKE_BINARY_DIR}/fwprobe.exe)
+  BUILD_BYPRODUCTS ${CMAKE_BINARY_DIR}/fwlaunch.exe ${CMAKE_BINARY_DIR}/fwprobe.exe ${CMAKE_BINARY_DIR}/fwdeploy.exe)
 set(shipped_fwlaunch ${CMAKE_BINARY_DIR}/fwlaunch.exe)
 set(shipped_fwprobe ${CMAKE_BINARY_DIR}/fwprobe.exe)
+set(shipped_fwdeploy ${CMAKE_BINARY_DIR}/fwdeploy.exe)
 
 # Windows tests: one program, run once per user interface language.
 file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
 add_executable(fwlaunch_win32_tests ${win32_test_sources} tests/win32/win32_support.cpp messages/catalogue.rc)
 target_link_options(fwlaunch_win32_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_win32_tests PRIVATE
-  fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 gtest_main ${win32_system_libs})
+  fwlaunch_core fwlaunch_win32_ui fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 gtest_main ${win32_system_libs})
 
 add_test(NAME win32.english COMMAND fwlaunch_win32_tests --gtest_filter=-Japanese*)
 set_tests_properties(win32.english PROPERTIES ENVIRONMENT "LC_ALL=C")
@@ -82,7 +83,7 @@ add_dependencies(fwlaunch_win32_tests fake-updater box-answer drive-sim-run)
 add_executable(fwlaunch_drive_path_tests tests/win32/drive_path/drive_path_test.cpp)
 target_link_options(fwlaunch_drive_path_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_drive_path_tests PRIVATE
-  fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 gtest_main ${win32_system_libs})
+  fwlaunch_core fwlaunch_win32_ui fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 gtest_main ${win32_system_libs})
 add_dependencies(fwlaunch_drive_path_tests drive-sim-run)
 add_test(NAME win32.drive_path
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/drive_path/run.sh ${CMAKE_BINARY_DIR})
@@ -93,3 +94,4 @@ add_test(NAME release.reproducible COMMAND bash ${CMAKE_SOURCE_DIR}/tests/releas
 add_test(NAME release.signing COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing.sh)
 set_tests_properties(release.signing PROPERTIES RESOURCE_LOCK desktop)
 add_test(NAME image.probe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/probe_image.sh ${shipped_fwprobe})
+add_test(NAME image.deploy COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/deploy_image.sh ${shipped_fwdeploy})

@@ -82,5 +82,25 @@ bool IsRevisionOutdated(const DriveText& strNewestRevision, const DriveText& str
 
 bool IsFirmwareOutdated(const DriveText& strNewestRevision, char chLetter)
 {
-    return IsRevisionOutdated(strNewestRevision, ReadInquiryIdentity(chLetter));
+    DriveText strRevision;
+    return CheckFirmwareRevision(strNewestRevision, chLetter, &strRevision);
+}
+
+bool CheckFirmwareRevision(const DriveText& strNewestRevision, char chLetter, DriveText* pstrRevision)
+{
+    uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
+    pstrRevision->clear();
+    if (!QueryDrive(chLetter, INQUIRY_CDB, INQUIRY_TRANSFER_LENGTH, abBuffer))
+        return IsRevisionOutdated(strNewestRevision, DriveText());
+    // The field first: the identity's end marker is written into the buffer.
+    *pstrRevision = InquiryTextField(abBuffer, INQUIRY_REVISION_OFFSET, INQUIRY_REVISION_BYTES);
+    return IsRevisionOutdated(strNewestRevision, InquiryIdentityFromAnswer(chLetter, abBuffer));
+}
+
+DriveText InquiryTextField(const uint8_t abBuffer[IDENTITY_BUFFER_BYTES], size_t nOffset, size_t cbField)
+{
+    DriveText strField = WidenAnsi(abBuffer + nOffset, cbField);
+    while (!strField.empty() && strField.back() == L' ')
+        strField.pop_back();
+    return strField;
 }

@@ -18,6 +18,10 @@ const uint32_t INQUIRY_TRANSFER_LENGTH = 254;
 extern const uint8_t VENDOR_IDENTITY_CDB[12];
 const uint32_t VENDOR_IDENTITY_TRANSFER_LENGTH = 48;
 const int IDENTITY_BUFFER_BYTES = 256;
+// The three text fields of the standard INQUIRY answer: offset and width.
+const size_t INQUIRY_VENDOR_OFFSET = 8, INQUIRY_VENDOR_BYTES = 8;
+const size_t INQUIRY_PRODUCT_OFFSET = 16, INQUIRY_PRODUCT_BYTES = 16;
+const size_t INQUIRY_REVISION_OFFSET = 32, INQUIRY_REVISION_BYTES = 4;
 
 // Characters 0..7 are the model prefix, the tag starts at 8 (at most 16).
 DriveText ReadVendorIdentity(char chLetter);
@@ -25,6 +29,9 @@ DriveText ReadVendorIdentity(char chLetter);
 DriveText ReadInquiryIdentity(char chLetter);
 ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag);
 bool IsFirmwareOutdated(const DriveText& strNewestRevision, char chLetter);
+// IsFirmwareOutdated with the same one INQUIRY, also giving the revision
+// field it read (trailing blanks removed; empty when the drive gave none).
+bool CheckFirmwareRevision(const DriveText& strNewestRevision, char chLetter, DriveText* pstrRevision);
 
 // The same decisions on answers already read, for programs that report on
 // a drive without asking it twice. The buffers are changed (a zero byte
@@ -35,3 +42,5 @@ DriveText InquiryIdentityFromAnswer(char chLetter, uint8_t abBuffer[IDENTITY_BUF
 ModelCode ModelOfPrefix(const DriveText& strVendorIdentity);
 bool CarriesTag(const DriveText& strVendorIdentity, const DriveText& strTag);
 bool IsRevisionOutdated(const DriveText& strNewestRevision, const DriveText& strInquiryIdentity);
+// An INQUIRY text field as the drive's bytes read it, trailing blanks removed.
+DriveText InquiryTextField(const uint8_t abBuffer[IDENTITY_BUFFER_BYTES], size_t nOffset, size_t cbField);

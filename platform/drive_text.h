@@ -25,3 +25,6 @@ DriveText FormatCount(const DriveText& strFormat, int nCount);
 // Single-byte drive text widened with the thread's ANSI code page, up to the
 // first zero byte and at most cbMax bytes.
 DriveText WidenAnsi(const uint8_t* pbText, size_t cbMax);
+
+// The text in UTF-8, for reports and logs; a lone surrogate becomes U+FFFD.
+std::string Utf8FromText(const DriveText& strText);

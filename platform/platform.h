@@ -65,6 +65,19 @@ void ReadConsoleChar();
 // Standard error, written as WriteConsoleWide writes standard output.
 void WriteErrorWide(const DriveText& strText);
 
+// ---- Privileges, window station and the machine's update lock ---------------
+
+// Whether the process's token is elevated (TokenElevation); false when that
+// cannot be read.
+bool IsProcessElevated();
+// Whether the process's window station is one a person sees (WSF_VISIBLE);
+// true when that cannot be read, so that only a known invisible station stops a run.
+bool IsWindowStationVisible();
+// One update run per machine: the lock shared by every program that starts
+// updaters. OS_INVALID_HANDLE when another run holds it (or it cannot be had).
+OsHandle TakeUpdateLock();
+void ReleaseUpdateLock(OsHandle hLock);
+
 // ---- Files written whole ----------------------------------------------------
 
 // Whether strPath can be written: an existing file opens for writing, or a
@@ -73,6 +86,18 @@ bool CanWriteWholeFile(const DriveText& strPath);
 // The bytes go to a new file beside strPath, which then takes its place:
 // no reader ever sees half of them, and a failure leaves strPath as it was.
 bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes);
+
+// ---- Files appended to, line by line -----------------------------------------
+
+// Opens strPath for appending, creating it when missing; what it held stays.
+// OS_INVALID_HANDLE when it cannot be written.
+OsHandle OpenAppendFile(const DriveText& strPath);
+// Appends the bytes at the end and flushes them to the file, so that a run
+// that dies leaves them written. False when they could not be written.
+bool AppendToFile(OsHandle hFile, const std::string& strBytes);
+void CloseAppendFile(OsHandle hFile);
+// The current time in UTC as YYYY-MM-DDTHH:MM:SSZ.
+DriveText UtcTimeStamp();
 
 // ---- String resources and message boxes ------------------------------------
 
@@ -105,11 +130,18 @@ OsHandle OpenDirectoryListing(const DriveText& strPattern, DirectoryEntry* pEntr
 bool ReadNextDirectoryEntry(OsHandle hListing, DirectoryEntry* pEntry);
 void CloseDirectoryListing(OsHandle hListing);
 
+// How a package is started: the shell may show its own error box when the
+// start fails, or it shows none (where nobody may see a box to close it).
+const uint32_t PACKAGE_START_SHELL_UI = 0;
+const uint32_t PACKAGE_START_NO_UI = 1;
+
 // Starts the default action of a file, no arguments, normal window, current
 // directory. False when the start failed. *phProcess is the process to wait
 // for, or OS_INVALID_HANDLE / null when there is none.
-bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess);
+bool StartPackageProcess(const DriveText& strPath, uint32_t nStartFlags, OsHandle* phProcess);
 // Waits without a time-out; returns at once when there is no process.
 void WaitForPackageProcess(OsHandle hProcess);
+// The exit code of an ended package process; false when there is none to read.
+bool ReadPackageExitCode(OsHandle hProcess, uint32_t* pnExitCode);
 // Asks the system not to sleep while a package writes firmware, or releases it.
 void KeepSystemAwake(bool bAwake);

@@ -6,10 +6,6 @@
 
 const char PROBE_FIRST_LETTER = 'C';
 const char PROBE_LAST_LETTER = 'Z';
-// The three INQUIRY text fields: offset and width.
-const size_t INQUIRY_VENDOR_OFFSET = 8, INQUIRY_VENDOR_BYTES = 8;
-const size_t INQUIRY_PRODUCT_OFFSET = 16, INQUIRY_PRODUCT_BYTES = 16;
-const size_t INQUIRY_REVISION_OFFSET = 32, INQUIRY_REVISION_BYTES = 4;
 
 bool HasVolume(uint32_t nOpenError)
 {
@@ -33,14 +29,6 @@ static bool QueryProbedDrive(char chLetter, const uint8_t abCdb[SCSI_CDB_BYTES],
     return true;
 }
 
-static DriveText InquiryField(const uint8_t abBuffer[IDENTITY_BUFFER_BYTES], size_t nOffset, size_t cbField)
-{
-    DriveText strField = WidenAnsi(abBuffer + nOffset, cbField);
-    while (!strField.empty() && strField.back() == L' ')
-        strField.pop_back();
-    return strField;
-}
-
 static void ProbeLetter(char chLetter, const ProbeResult& result, ProbedDrive* pDrive)
 {
     uint8_t abVendor[IDENTITY_BUFFER_BYTES] = {0};
@@ -54,9 +42,9 @@ static void ProbeLetter(char chLetter, const ProbeResult& result, ProbedDrive* p
     uint8_t abInquiry[IDENTITY_BUFFER_BYTES] = {0};
     uint32_t nSecondOpenError = 0;
     QueryProbedDrive(chLetter, INQUIRY_CDB, INQUIRY_TRANSFER_LENGTH, abInquiry, &pDrive->inquiry, &nSecondOpenError);
-    pDrive->strInquiryVendor = InquiryField(abInquiry, INQUIRY_VENDOR_OFFSET, INQUIRY_VENDOR_BYTES);
-    pDrive->strInquiryProduct = InquiryField(abInquiry, INQUIRY_PRODUCT_OFFSET, INQUIRY_PRODUCT_BYTES);
-    pDrive->strInquiryRevision = InquiryField(abInquiry, INQUIRY_REVISION_OFFSET, INQUIRY_REVISION_BYTES);
+    pDrive->strInquiryVendor = InquiryTextField(abInquiry, INQUIRY_VENDOR_OFFSET, INQUIRY_VENDOR_BYTES);
+    pDrive->strInquiryProduct = InquiryTextField(abInquiry, INQUIRY_PRODUCT_OFFSET, INQUIRY_PRODUCT_BYTES);
+    pDrive->strInquiryRevision = InquiryTextField(abInquiry, INQUIRY_REVISION_OFFSET, INQUIRY_REVISION_BYTES);
     DriveText strInquiryIdentity = InquiryIdentityFromAnswer(chLetter, abInquiry);
 
     ModelCode nModel = ClassifyModel(pDrive->strVendorIdentity, result.strTag);

@@ -6,36 +6,6 @@
 
 using OrderedJson = nlohmann::ordered_json;
 
-std::string Utf8FromText(const DriveText& strText)
-{
-    std::string strBytes;
-    for (size_t i = 0; i < strText.size(); ++i) {
-        uint32_t nCode = static_cast<uint32_t>(strText[i]);
-        // UTF-16 (on Windows) carries characters past U+FFFF as two halves.
-        if (nCode >= 0xD800 && nCode < 0xDC00 && i + 1 < strText.size() && strText[i + 1] >= 0xDC00 &&
-            strText[i + 1] < 0xE000)
-            nCode = 0x10000 + ((nCode - 0xD800) << 10) + (static_cast<uint32_t>(strText[++i]) - 0xDC00);
-        else if ((nCode >= 0xD800 && nCode < 0xE000) || nCode > 0x10FFFF)
-            nCode = 0xFFFD;
-        if (nCode < 0x80) {
-            strBytes += static_cast<char>(nCode);
-        } else if (nCode < 0x800) {
-            strBytes += static_cast<char>(0xC0 | (nCode >> 6));
-            strBytes += static_cast<char>(0x80 | (nCode & 0x3F));
-        } else if (nCode < 0x10000) {
-            strBytes += static_cast<char>(0xE0 | (nCode >> 12));
-            strBytes += static_cast<char>(0x80 | ((nCode >> 6) & 0x3F));
-            strBytes += static_cast<char>(0x80 | (nCode & 0x3F));
-        } else {
-            strBytes += static_cast<char>(0xF0 | (nCode >> 18));
-            strBytes += static_cast<char>(0x80 | ((nCode >> 12) & 0x3F));
-            strBytes += static_cast<char>(0x80 | ((nCode >> 6) & 0x3F));
-            strBytes += static_cast<char>(0x80 | (nCode & 0x3F));
-        }
-    }
-    return strBytes;
-}
-
 std::string FormatHex(const std::vector<uint8_t>& abBytes)
 {
     static const char HEX_DIGITS[] = "0123456789ABCDEF";

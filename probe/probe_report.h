@@ -8,5 +8,4 @@
 
 DriveText FormatPlainReport(const ProbeResult& result);
 std::string FormatJsonReport(const ProbeResult& result);
-std::string Utf8FromText(const DriveText& strText);
 std::string FormatHex(const std::vector<uint8_t>& abBytes);

@@ -100,6 +100,8 @@ read -r scan_ms drive_ms < <("$root/build/native/fwlaunch_scan_bench" "$work/lat
 cpu_used=$(awk -v a="$cpu_end" -v b="$cpu_start" 'BEGIN { printf "%.2f", a - b }')
 wall_used=$(awk -v a="$wall_end" -v b="$wall_start" 'BEGIN { printf "%.2f", a - b }')
 product_bytes=$(stat -c %s "$bin/fwlaunch.exe")
+probe_bytes=$(stat -c %s "$bin/fwprobe.exe")
+deploy_bytes=$(stat -c %s "$bin/fwdeploy.exe")
 reference=$(stat -c %s "$minimal")
 
 echo "| figure | launcher | reference | ratio |"
@@ -115,3 +117,4 @@ echo "| size of the executable (bytes) | $product_bytes | $reference (minimal bo
 # The launcher as it was built before the release build (posix threads, no
 # removal of unused code): 326,656 bytes.
 echo "| size of the executable against the earlier build (bytes) | $product_bytes | 326656 (earlier build) | $(ratio "$product_bytes" 326656) |"
+echo "| size of fwdeploy.exe against fwprobe.exe (bytes) | $deploy_bytes | $probe_bytes (fwprobe.exe) | $(ratio "$deploy_bytes" "$probe_bytes") |"

@@ -1,8 +1,8 @@
 #!/bin/bash
 # make dist: build/dist/fwlaunch-VERSION-win32.zip with fwlaunch.exe,
-# fwprobe.exe, the administrators' README.txt (English) and README-ja.txt
-# (Japanese), and SHA256SUMS. Builds only the two programs. With SIGN_CERT
-# and SIGN_KEY (PEM files) both programs are signed with Authenticode first;
+# fwprobe.exe, fwdeploy.exe, the administrators' README.txt (English) and
+# README-ja.txt (Japanese), and SHA256SUMS. Builds only the three programs.
+# With SIGN_CERT and SIGN_KEY (PEM files) every program is signed with Authenticode first;
 # SIGN_TIMESTAMP_URL adds a time stamp. Unsigned, the zip is the same bytes
 # for the same commit wherever and whenever it is built.
 # DIST_DIR and DIST_BUILD_DIR move the output and the build folder.
@@ -22,9 +22,10 @@ cmake --build "$build" -j"${JOBS:-2}" >/dev/null
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-cp "$build/fwlaunch.exe" "$build/fwprobe.exe" "$stage/"
+programs=(fwlaunch.exe fwprobe.exe fwdeploy.exe)
+for exe in "${programs[@]}"; do cp "$build/$exe" "$stage/"; done
 if [ -n "${SIGN_CERT:-}" ]; then
-    for exe in fwlaunch.exe fwprobe.exe; do
+    for exe in "${programs[@]}"; do
         args=(sign -certs "$SIGN_CERT" -key "$SIGN_KEY" -h sha256 -n fwlaunch -in "$stage/$exe" -out "$stage/signed.exe")
         if [ -n "${SIGN_TIMESTAMP_URL:-}" ]; then args+=(-t "$SIGN_TIMESTAMP_URL"); fi
         osslsigncode "${args[@]}" >/dev/null
@@ -36,12 +37,12 @@ fi
 sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/docs/release/README.txt" >"$stage/README.txt"
 { printf '\357\273\277'; sed -e "s/@VERSION@/$version/" -e 's/$/\r/' "$root/docs/release/README-ja.txt"; } \
     >"$stage/README-ja.txt"
-(cd "$stage" && sha256sum fwlaunch.exe fwprobe.exe README.txt README-ja.txt) >"$stage/SHA256SUMS"
+(cd "$stage" && sha256sum "${programs[@]}" README.txt README-ja.txt) >"$stage/SHA256SUMS"
 
 # Every entry carries the time of the last commit.
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
 mkdir -p "$out"
 zip="$out/fwlaunch-$version-win32.zip"
 python3 "$root/tools/make_zip.py" "$zip" "$epoch" "$stage" \
-    fwlaunch.exe fwprobe.exe README.txt README-ja.txt SHA256SUMS
+    "${programs[@]}" README.txt README-ja.txt SHA256SUMS
 echo "$zip"

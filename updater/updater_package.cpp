@@ -50,11 +50,18 @@ DriveText FindUpdaterPackage(ModelCode nCode)
 
 bool RunUpdater(const DriveText& strPath)
 {
+    return RunUpdaterPackage(strPath, PACKAGE_START_SHELL_UI).bStarted;
+}
+
+PackageRun RunUpdaterPackage(const DriveText& strPath, uint32_t nStartFlags)
+{
+    PackageRun run = {false, false, 0};
     // A machine that sleeps while firmware is written can leave a drive unusable.
     KeepSystemAwake(true);
     OsHandle hProcess = OS_INVALID_HANDLE;
-    bool bStarted = StartPackageProcess(strPath, &hProcess);
+    run.bStarted = StartPackageProcess(strPath, nStartFlags, &hProcess);
     WaitForPackageProcess(hProcess);
+    run.bExitCodeRead = run.bStarted && ReadPackageExitCode(hProcess, &run.nExitCode);
     KeepSystemAwake(false);
-    return bStarted;
+    return run;
 }

@@ -21,11 +21,21 @@ bool g_bSimAwake = false;
 DriveText g_strSimErrorOut;
 std::map<DriveText, std::string> g_mapSimWrittenFiles;
 bool g_bSimFilesWritable = true;
+std::map<DriveText, std::string> g_mapSimAppendedFiles;
+DriveText g_strSimUtcTime;
+uint32_t g_nSimLastStartFlags = 0;
+bool g_bSimElevated = true;
+bool g_bSimWindowStationVisible = true;
+bool g_bSimUpdateLockHeldElsewhere = false;
 
 static int g_nSimModuleToken;
 static const uintptr_t SIM_LISTING_HANDLE = 0x7100;
 static size_t g_nSimListingNext;
 static const uintptr_t SIM_PROCESS_HANDLE = 0x7200;
+static const uintptr_t SIM_LOCK_HANDLE = 0x7300;
+static const uintptr_t SIM_APPEND_HANDLE = 0x7400;
+static std::vector<DriveText> g_astrSimAppendPaths;
+static uint32_t g_nSimLastExitCode;
 
 void ResetSimSystem()
 {
@@ -45,6 +55,98 @@ void ResetSimSystem()
     g_strSimErrorOut.clear();
     g_mapSimWrittenFiles.clear();
     g_bSimFilesWritable = true;
+    g_mapSimAppendedFiles.clear();
+    g_astrSimAppendPaths.clear();
+    g_strSimUtcTime = L"2026-01-02T03:04:05Z";
+    g_nSimLastStartFlags = 0;
+    g_nSimLastExitCode = 0;
+    g_bSimElevated = true;
+    g_bSimWindowStationVisible = true;
+    g_bSimUpdateLockHeldElsewhere = false;
+}
+
+bool IsProcessElevated()
+{
+    return g_bSimElevated;
+}
+
+bool IsWindowStationVisible()
+{
+    return g_bSimWindowStationVisible;
+}
+
+OsHandle TakeUpdateLock()
+{
+    if (g_bSimUpdateLockHeldElsewhere) {
+        RecordSimEvent("lock busy");
+        return OS_INVALID_HANDLE;
+    }
+    RecordSimEvent("lock taken");
+    return reinterpret_cast<OsHandle>(SIM_LOCK_HANDLE);
+}
+
+void ReleaseUpdateLock(OsHandle hLock)
+{
+    if (hLock == OS_INVALID_HANDLE)
+        return;
+    RecordSimEvent("lock released");
+}
+
+OsHandle OpenAppendFile(const DriveText& strPath)
+{
+    if (!g_bSimFilesWritable)
+        return OS_INVALID_HANDLE;
+    g_astrSimAppendPaths.push_back(strPath);
+    g_mapSimAppendedFiles[strPath];
+    return reinterpret_cast<OsHandle>(SIM_APPEND_HANDLE + g_astrSimAppendPaths.size() - 1);
+}
+
+bool AppendToFile(OsHandle hFile, const std::string& strBytes)
+{
+    size_t nIndex = reinterpret_cast<uintptr_t>(hFile) - SIM_APPEND_HANDLE;
+    if (hFile == OS_INVALID_HANDLE || nIndex >= g_astrSimAppendPaths.size())
+        return false;
+    g_mapSimAppendedFiles[g_astrSimAppendPaths[nIndex]] += strBytes;
+    return true;
+}
+
+void CloseAppendFile(OsHandle)
+{
+}
+
+DriveText UtcTimeStamp()
+{
+    return g_strSimUtcTime;
+}
+
+std::string Utf8FromText(const DriveText& strText)
+{
+    std::string strBytes;
+    for (size_t i = 0; i < strText.size(); ++i) {
+        uint32_t nCode = static_cast<uint32_t>(strText[i]);
+        // Text from a UTF-16 system carries characters past U+FFFF as two halves.
+        if (nCode >= 0xD800 && nCode < 0xDC00 && i + 1 < strText.size() && strText[i + 1] >= 0xDC00 &&
+            strText[i + 1] < 0xE000)
+            nCode = 0x10000 + ((nCode - 0xD800) << 10) + (static_cast<uint32_t>(strText[++i]) - 0xDC00);
+        else if ((nCode >= 0xD800 && nCode < 0xE000) || nCode > 0x10FFFF)
+            nCode = 0xFFFD;
+        if (nCode < 0x80) {
+            strBytes += static_cast<char>(nCode);
+        } else if (nCode < 0x800) {
+            strBytes += static_cast<char>(0xC0 | (nCode >> 6));
+            strBytes += static_cast<char>(0x80 | (nCode & 0x3F));
+        } else if (nCode < 0x10000) {
+            strBytes += static_cast<char>(0xE0 | (nCode >> 12));
+            strBytes += static_cast<char>(0x80 | ((nCode >> 6) & 0x3F));
+            strBytes += static_cast<char>(0x80 | (nCode & 0x3F));
+        } else {
+            strBytes += static_cast<char>(0xF0 | (nCode >> 18));
+            strBytes += static_cast<char>(0x80 | ((nCode >> 12) & 0x3F));
+            strBytes += static_cast<char>(0x80 | ((nCode >> 6) & 0x3F));
+            strBytes += static_cast<char>(0x80 | (nCode & 0x3F));
+        }
+    }
+    return strBytes;
 }
 
 void WriteErrorWide(const DriveText& strText)
@@ -62,12 +164,13 @@ bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes)
     if (!g_bSimFilesWritable)
         return false;
     g_mapSimWrittenFiles[strPath] = strBytes;
+    RecordSimEvent("write " + NarrowSimText(strPath));
     return true;
 }
 
-void AddSimFile(const DriveText& strName, bool bDirectory, bool bStarts)
+void AddSimFile(const DriveText& strName, bool bDirectory, bool bStarts, uint32_t nExitCode)
 {
-    g_aSimFiles.push_back(SimFile{strName, bDirectory, bStarts});
+    g_aSimFiles.push_back(SimFile{strName, bDirectory, bStarts, nExitCode});
 }
 
 std::string NarrowSimText(const DriveText& strText)
@@ -189,15 +292,17 @@ static const SimFile* FindSimFileByPath(const DriveText& strPath)
     return nullptr;
 }
 
-bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess)
+bool StartPackageProcess(const DriveText& strPath, uint32_t nStartFlags, OsHandle* phProcess)
 {
     RecordSimEvent("start " + NarrowSimText(strPath));
+    g_nSimLastStartFlags = nStartFlags;
     const SimFile* pFile = FindSimFileByPath(strPath);
     if (pFile == nullptr || !pFile->bStarts) {
         *phProcess = nullptr;
         return false;
     }
     ApplySimPackageRun(NarrowSimText(pFile->strName));
+    g_nSimLastExitCode = pFile->nExitCode;
     *phProcess = reinterpret_cast<OsHandle>(SIM_PROCESS_HANDLE);
     return true;
 }
@@ -205,6 +310,14 @@ bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess)
 void WaitForPackageProcess(OsHandle hProcess)
 {
     RecordSimEvent(hProcess == nullptr ? "wait none" : "wait");
+}
+
+bool ReadPackageExitCode(OsHandle hProcess, uint32_t* pnExitCode)
+{
+    if (hProcess != reinterpret_cast<OsHandle>(SIM_PROCESS_HANDLE))
+        return false;
+    *pnExitCode = g_nSimLastExitCode;
+    return true;
 }
 
 void KeepSystemAwake(bool bAwake)

@@ -19,6 +19,7 @@ struct SimFile {
     DriveText strName;
     bool bDirectory;
     bool bStarts;  // its default action starts a process
+    uint32_t nExitCode = 0;  // the exit code of that process
 };
 
 extern bool g_bSimHasModule;
@@ -37,8 +38,14 @@ extern bool g_bSimAwake;
 extern DriveText g_strSimErrorOut;
 extern std::map<DriveText, std::string> g_mapSimWrittenFiles;  // whole files written, by path
 extern bool g_bSimFilesWritable;
+extern std::map<DriveText, std::string> g_mapSimAppendedFiles;  // files appended to, by path
+extern DriveText g_strSimUtcTime;
+extern uint32_t g_nSimLastStartFlags;
+extern bool g_bSimElevated;
+extern bool g_bSimWindowStationVisible;
+extern bool g_bSimUpdateLockHeldElsewhere;
 
 // Puts every simulated piece, the drives included, back to its start.
 void ResetSimSystem();
-void AddSimFile(const DriveText& strName, bool bDirectory = false, bool bStarts = true);
+void AddSimFile(const DriveText& strName, bool bDirectory = false, bool bStarts = true, uint32_t nExitCode = 0);
 std::string NarrowSimText(const DriveText& strText);

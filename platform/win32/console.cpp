@@ -5,13 +5,6 @@
 
 #include "platform/platform.h"
 
-bool HasConsoleWindow()
-{
-    // Under a terminal application as the default console host there may be
-    // no window of the classic class at all, yet the process has a console.
-    return GetConsoleWindow() != nullptr || FindWindowW(L"ConsoleWindowClass", nullptr) != nullptr;
-}
-
 static void WriteBytes(HANDLE hOut, const char* pb, size_t cb)
 {
     DWORD cbWritten = 0;

@@ -50,12 +50,16 @@ void AddProcessErrorMode(uint32_t nFlags)
     SetErrorMode(nPrevious | nFlags);
 }
 
-bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess)
+bool StartPackageProcess(const DriveText& strPath, uint32_t nStartFlags, OsHandle* phProcess)
 {
     SHELLEXECUTEINFOW sei;
     ZeroMemory(&sei, sizeof(sei));
     sei.cbSize = sizeof(sei);
     sei.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // A failed start otherwise shows the shell's error box, which waits for
+    // ever where nobody sees it.
+    if (nStartFlags & PACKAGE_START_NO_UI)
+        sei.fMask |= SEE_MASK_FLAG_NO_UI;
     sei.hwnd = nullptr;
     sei.lpFile = strPath.c_str();
     sei.nShow = SW_SHOWNORMAL;
@@ -70,6 +74,15 @@ void WaitForPackageProcess(OsHandle hProcess)
     if (hProcess == nullptr || hProcess == INVALID_HANDLE_VALUE)
         return;
     WaitForSingleObject(hProcess, INFINITE);
+}
+
+bool ReadPackageExitCode(OsHandle hProcess, uint32_t* pnExitCode)
+{
+    DWORD nExitCode = 0;
+    if (hProcess == nullptr || hProcess == INVALID_HANDLE_VALUE || !GetExitCodeProcess(hProcess, &nExitCode))
+        return false;
+    *pnExitCode = nExitCode;
+    return true;
 }
 
 void KeepSystemAwake(bool bAwake)

@@ -17,6 +17,8 @@ winpath() { box_winpath "$1"; }
 : >"$e2e_dir/drives.ini"
 e2e_product_sha=$(sha256sum <"$e2e_bin/fwlaunch.exe")
 e2e_probe_sha=$(sha256sum <"$e2e_bin/fwprobe.exe")
+e2e_deploy_sha=$(sha256sum <"$e2e_bin/fwdeploy.exe")
+e2e_shipped_shas=$(printf '%s\n' "$e2e_product_sha" "$e2e_probe_sha" "$e2e_deploy_sha")
 export FWLAUNCH_SIM_DRIVES="$(winpath "$e2e_dir/drives.ini")"
 export FWLAUNCH_SIM_TRACE="$(winpath "$e2e_dir/trace.txt")"
 
@@ -34,9 +36,13 @@ target() {
     printf 'inquiry_revision = "%s"\nupdated_by = "%s"\nrevision_after_update = "1.10"\n\n' "$3" "$2"
 }
 
-# run_launcher [--answers LIST] [--gate] [--pty] [--no-helper-console] [--no-display] -- ARGS...
+# A run that waits on something nobody can answer ends here: status 124.
+E2E_RUN_TIMEOUT=${E2E_RUN_TIMEOUT:-300}
+
+# run_launcher [--answers LIST] [--gate] [--pty] [--no-helper-console] [--no-display]
+#              [--invisible-station] -- ARGS...
 run_launcher() {
-    local answers=ok,ok gate="" pty=no console=--console-window display=yes
+    local answers=ok,ok gate="" pty=no console=--console-window display=yes starter_args=()
     while [ "$1" != -- ]; do
         case $1 in
             --answers) answers=$2; shift ;;
@@ -44,6 +50,7 @@ run_launcher() {
             --pty) pty=yes ;;
             --no-helper-console) console="" ;;
             --no-display) display=no ;;
+            --invisible-station) starter_args+=("$1") ;;
         esac
         shift
     done
@@ -52,7 +59,8 @@ run_launcher() {
     [ -n "$console" ] && helper_args+=("$console")
     [ -n "$gate" ] && helper_args+=(--gate "$gate")
     box_helper_start "$e2e_dir" "$answers" "${helper_args[@]}"
-    local cmd=(wine "$e2e_bin/drive-sim-run.exe" "$(winpath "$e2e_bin/fwlaunch.exe")" "$@")
+    local cmd=(timeout "$E2E_RUN_TIMEOUT" wine "$e2e_bin/drive-sim-run.exe" "${starter_args[@]}"
+               "$(winpath "$e2e_bin/fwlaunch.exe")" "$@")
     local trace_before
     trace_before=$(cat "$e2e_dir/trace.txt" 2>/dev/null | wc -l)
     (
@@ -80,15 +88,45 @@ run_probe() {
     check_run_trace "$trace_before" "$e2e_probe_sha"
 }
 
-# The lines a run added to the trace (from line $1 on): no violation, and the
-# program that ran is the shipped one (SHA-256 $2) byte for byte.
+# run_deploy [--invisible-station] [--detached] [--no-display] -- ARGS...:
+# fwdeploy in the folder, its output in deploy.out and deploy.err, its whole
+# exit status (3010, not the low byte a shell sees) in deploy_rc. Nobody
+# answers anything for it.
+run_deploy() {
+    local starter_args=() display=yes trace_before
+    while [ "$1" != -- ]; do
+        case $1 in
+            --invisible-station | --detached) starter_args+=("$1") ;;
+            --no-display) display=no ;;
+        esac
+        shift
+    done
+    shift
+    trace_before=$(cat "$e2e_dir/trace.txt" 2>/dev/null | wc -l)
+    (
+        cd "$e2e_dir" || exit 99
+        [ "$display" = no ] && unset DISPLAY
+        rm -f "$e2e_dir/deploy.status"
+        timeout "$E2E_RUN_TIMEOUT" wine "$e2e_bin/drive-sim-run.exe" "${starter_args[@]}" \
+            --status-file "$(winpath "$e2e_dir/deploy.status")" \
+            "$(winpath "$e2e_bin/fwdeploy.exe")" "$@" </dev/null >"$e2e_dir/deploy.out" 2>"$e2e_dir/deploy.err"
+    )
+    deploy_rc=$?
+    [ -s "$e2e_dir/deploy.status" ] && deploy_rc=$(tr -d '\r\n' <"$e2e_dir/deploy.status")
+    check_run_trace "$trace_before" "$e2e_deploy_sha"
+}
+
+# The lines a run added to the trace (from line $1 on): no violation, and
+# every program that ran is a shipped one (one of the SHA-256 sums in $2,
+# a line each) byte for byte.
 check_run_trace() {
-    local added line path
+    local added line path sha
     added=$(tail -n +"$(($1 + 1))" "$e2e_dir/trace.txt" 2>/dev/null)
     expect "no violation in the run" "$(grep '^violation' <<<"$added")" ""
     while read -r line; do
         path=$(sed -e 's/^program Z://' -e 's/\\/\//g' <<<"$line" | tr -d '\r')
-        expect "the program run is the shipped one" "$(sha256sum <"$path")" "$2"
+        sha=$(sha256sum <"$path")
+        expect "the program run is the shipped one" "$(grep -cxF "$sha" <<<"$2")" 1
     done < <(grep '^program ' <<<"$added")
 }
 

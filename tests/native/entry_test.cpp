@@ -23,6 +23,21 @@ TEST_F(EntryTest, WithoutAConsoleNothingTouchesADrive)
     EXPECT_TRUE(g_aSimBoxes.empty());
 }
 
+TEST_F(EntryTest, OnAWindowStationNobodySeesItShowsNoBoxAndOpensNoDrive)
+{
+    SimDriveAt('E') = MakeTargetDrive("KDR 5120ACME", "ABC-DRIVE", "1.02");
+    g_bSimWindowStationVisible = false;
+    EXPECT_EQ(Run({L"ACME", L"1.10"}), 1);
+    EXPECT_EQ(g_strSimErrorOut, L"fwlaunch: nobody can answer its boxes on this window station; "
+                                L"fwdeploy is the program for unattended runs\r\n");
+    EXPECT_EQ(g_astrSimTrace, (std::vector<std::string>{"console check"}));
+    EXPECT_TRUE(g_aSimBoxes.empty());
+    EXPECT_EQ(g_strSimConsoleOut, L"");
+    // The console check still comes first.
+    g_bSimHasConsole = false;
+    EXPECT_EQ(Run({L"ACME", L"1.10"}), -1);
+}
+
 TEST_F(EntryTest, ErrorModeIsAddedBeforeTheConsoleCheck)
 {
     g_nSimErrorMode = 0x0004;

@@ -51,6 +51,9 @@ INSTANTIATE_TEST_SUITE_P(Table, ProbeOptionsTest, ::testing::Values(
     OptionsCase{"CaptureLast", {L"ACME", L"1.10", L"--capture"}, false, false, L"", L"--capture needs a file name"},
     OptionsCase{"CaptureThenOption", {L"ACME", L"1.10", L"--capture", L"--json"}, false, false, L"",
                 L"--capture needs a file name"},
+    OptionsCase{"CaptureTwice", {L"ACME", L"--capture", L"a.ini", L"1.10", L"--capture", L"b.ini"}, false, false, L"",
+                L"--capture given twice"},
+    OptionsCase{"CaptureEmpty", {L"ACME", L"1.10", L"--capture", L""}, false, false, L"", L"--capture needs a file name"},
     OptionsCase{"ThirdArgument", {L"ACME", L"1.10", L"extra"}, false, false, L"", L"unexpected argument extra"}),
     [](const ::testing::TestParamInfo<OptionsCase>& info) { return std::string(info.param.pszName); });
 

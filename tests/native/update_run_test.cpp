@@ -187,3 +187,30 @@ TEST_F(UpdateRunTest, JapaneseReportUsesTheJapaneseCatalogue)
     EXPECT_EQ(g_aSimBoxes[1].strText,
               L"ｱｯﾌﾟﾃﾞｰﾄﾌﾟﾛｸﾞﾗﾑは完了しました。\r\n---------- ｱｯﾌﾟﾃﾞｰﾄしたﾄﾞﾗｲﾌﾞ----------\n\rE:ABC-DRIVE       1.02");
 }
+
+TEST_F(UpdateRunTest, TakesTheMachinesLockAfterOkAndFreesItBeforeTheReportBox)
+{
+    SimDriveAt('E') = OutdatedDrive("5120");
+    AddSimFile(L"FW5120.exe");
+    EXPECT_EQ(Run(), 0);
+    std::vector<std::string> astrEvents = EventsAfterConfirmation();
+    ASSERT_GE(astrEvents.size(), 3u);
+    EXPECT_EQ(astrEvents.front(), "lock taken") << "before the identity is read again";
+    EXPECT_EQ(astrEvents[astrEvents.size() - 2], "lock released") << "after the verification";
+    EXPECT_EQ(astrEvents.back(), "box ok");
+    EXPECT_EQ(g_nSimLastStartFlags, PACKAGE_START_SHELL_UI);
+}
+
+TEST_F(UpdateRunTest, LockHeldElsewhereStartsNothingAndReportsWhatIsStillOutdated)
+{
+    SimDriveAt('E') = OutdatedDrive("5120");
+    SimDriveAt('F') = OutdatedDrive("5121");
+    AddSimFile(L"FW5120.exe");
+    AddSimFile(L"FW5121.exe");
+    g_bSimUpdateLockHeldElsewhere = true;
+    EXPECT_EQ(Run(), 1) << "as a failed start";
+    EXPECT_TRUE(Starts().empty());
+    ASSERT_EQ(g_aSimBoxes.size(), 2u);
+    EXPECT_EQ(g_aSimBoxes[1].strText,
+              L"The following drive failed to update.\n\rE:ABC-DRIVE       1.02\n\rF:ABC-DRIVE       1.02");
+}

@@ -20,7 +20,7 @@ for file in fwlaunch-$version-win32.zip; do
     echo "$file: $a"
     [ "$a" = "$b" ] || { echo "FAIL $file differs: $b"; failures=$((failures + 1)); }
 done
-for exe in fwlaunch.exe fwprobe.exe; do
+for exe in fwlaunch.exe fwprobe.exe fwdeploy.exe; do
     a=$(sha256sum <"$work/first/build/release/$exe") b=$(sha256sum <"$work/second-clone/build/release/$exe")
     [ "$a" = "$b" ] || { echo "FAIL $exe differs between the clones"; failures=$((failures + 1)); }
     t=$(sha256sum <"$tested/$exe")

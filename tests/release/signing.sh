@@ -1,5 +1,5 @@
 #!/bin/bash
-# make dist with a throwaway code-signing certificate: both programs carry a
+# make dist with a throwaway code-signing certificate: every program carries a
 # signature that osslsigncode verifies, SHA256SUMS matches the signed files,
 # and the signed launcher still runs under Wine.
 set -u
@@ -18,8 +18,8 @@ openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=fwlaunch throwaway 
 zip=$(DIST_DIR="$work/out" SIGN_CERT="$work/cert.pem" SIGN_KEY="$work/key.pem" bash "$root/tools/dist.sh") || exit 1
 mkdir "$work/x"
 (cd "$work/x" && python3 -m zipfile -e "$zip" .)
-expect "zip contents" "$(cd "$work/x" && ls | tr '\n' ' ')" "README-ja.txt README.txt SHA256SUMS fwlaunch.exe fwprobe.exe "
-for exe in fwlaunch.exe fwprobe.exe; do
+expect "zip contents" "$(cd "$work/x" && ls | tr '\n' ' ')" "README-ja.txt README.txt SHA256SUMS fwdeploy.exe fwlaunch.exe fwprobe.exe "
+for exe in fwlaunch.exe fwprobe.exe fwdeploy.exe; do
     expect "$exe signature" "$(osslsigncode verify -CAfile "$work/cert.pem" -in "$work/x/$exe" 2>&1 | grep -c 'Signature verification: ok')" 1
     expect "$exe differs from the unsigned build" "$(cmp -s "$work/x/$exe" "$root/build/release/$exe" 2>/dev/null || echo differs)" differs
 done

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/drive_text.h"
+#include "tests/utf8_cases.h"
 
 TEST(WidenTest, StopsAtTheFirstZeroByteAndAtTheLimit)
 {
@@ -19,4 +20,10 @@ TEST(JapaneseWidenTest, LeadAndTrailByteWidenToOneCharacter)
     const uint8_t abText[] = {'K', 0x83, 0x41, 'Z', 0};  // 0x83 0x41 is katakana A
     DriveText strWide = WidenAnsi(abText, sizeof(abText));
     EXPECT_EQ(strWide, L"K\u30A2Z");
+}
+
+TEST(Utf8Test, EncodesEveryBoundaryAsTheNativeBuildDoes)
+{
+    for (const Utf8Case& c : Utf8Cases())
+        EXPECT_EQ(Utf8FromText(TextOfUnits(c.anUnits)), c.strBytes) << c.pszName;
 }

@@ -1,7 +1,13 @@
-// drive-sim-run.exe PROGRAM [ARGS...]: runs an unmodified program with the
-// drive simulator (drive-sim.dll, beside this starter) loaded before its
-// entry point, in the current directory, with this starter's console and
-// standard handles; waits for it and exits with its exit status. A
+// drive-sim-run.exe [--invisible-station] [--detached] [--status-file FILE]
+//                   PROGRAM [ARGS...]:
+// runs an unmodified program with the drive simulator (drive-sim.dll,
+// beside this starter) loaded before its entry point, in the current
+// directory, with this starter's console and standard handles; waits for it
+// and exits with its exit status. --invisible-station starts it on a desktop
+// of a new window station that nobody sees (no WSF_VISIBLE), as a service
+// or a deployment engine would; --detached with no console at all;
+// --status-file writes the whole exit status to FILE in decimal (a Unix
+// shell sees only its low byte, 3010 as 194). A
 // malformed drive set stops it before the program starts, with
 // "FILE:LINE: what" and status 3; a program that cannot be started with the
 // simulator, with status 4.
@@ -65,13 +71,88 @@ static BOOL WINAPI IgnoreControlEvent(DWORD)
     return TRUE;
 }
 
+static LRESULT CALLBACK ConsoleWindowProc(HWND hwnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(hwnd, nMsg, wParam, lParam);
+}
+
+// A console host's window on the new desktop, as Windows gives a console
+// program started there: the program's console check sees it.
+struct ConsoleHost {
+    HDESK hDesktop;
+    HANDLE hReady;
+};
+
+static DWORD WINAPI HostConsoleWindow(LPVOID pvHost)
+{
+    ConsoleHost* pHost = static_cast<ConsoleHost*>(pvHost);
+    if (SetThreadDesktop(pHost->hDesktop)) {
+        WNDCLASSW wc;
+        memset(&wc, 0, sizeof(wc));
+        wc.lpfnWndProc = ConsoleWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ConsoleWindowClass";
+        RegisterClassW(&wc);
+        CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                        nullptr);
+    }
+    SetEvent(pHost->hReady);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
+    return 0;
+}
+
+// A window station of this process's own making, with one desktop and a
+// console window on it: new window stations are not visible. Empty when it
+// cannot be made.
+static DriveText MakeInvisibleDesktop()
+{
+    DriveText strStation = L"drive-sim-" + std::to_wstring(GetCurrentProcessId());
+    HWINSTA hOriginal = GetProcessWindowStation();
+    HWINSTA hStation = CreateWindowStationW(strStation.c_str(), 0, WINSTA_ALL_ACCESS, nullptr);
+    if (hStation == nullptr || !SetProcessWindowStation(hStation))
+        return DriveText();
+    HDESK hDesktop = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    static ConsoleHost host;
+    if (hDesktop != nullptr) {
+        host = ConsoleHost{hDesktop, CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        if (CreateThread(nullptr, 0, HostConsoleWindow, &host, 0, nullptr) != nullptr)
+            WaitForSingleObject(host.hReady, 10000);
+    }
+    SetProcessWindowStation(hOriginal);
+    // The station and desktop stay open until the starter ends, so that
+    // they outlive the program's start.
+    return hDesktop == nullptr ? DriveText() : strStation + L"\\Default";
+}
+
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 2)
-        return StopWithMessage("usage: drive-sim-run PROGRAM [ARGS...]", EXIT_NOT_STARTED);
-    DriveText strProgram = FullPathOf(argv[1]);
+    int nFirst = 1;
+    bool bInvisibleStation = false;
+    DWORD nCreationFlags = CREATE_SUSPENDED;
+    DriveText strCommandLine = CommandLinePastFirstWord(GetCommandLineW());
+    DriveText strStatusFile;
+    for (; nFirst < argc && argv[nFirst][0] == L'-' && argv[nFirst][1] == L'-'; ++nFirst) {
+        if (DriveText(argv[nFirst]) == L"--invisible-station") {
+            bInvisibleStation = true;
+        } else if (DriveText(argv[nFirst]) == L"--detached") {
+            nCreationFlags |= DETACHED_PROCESS;
+        } else if (DriveText(argv[nFirst]) == L"--status-file" && nFirst + 1 < argc) {
+            strStatusFile = argv[++nFirst];
+            strCommandLine = CommandLinePastFirstWord(strCommandLine.c_str());
+        } else {
+            return StopWithMessage("unknown option " + Utf8FromWide(argv[nFirst]), EXIT_NOT_STARTED);
+        }
+        strCommandLine = CommandLinePastFirstWord(strCommandLine.c_str());
+    }
+    if (nFirst >= argc)
+        return StopWithMessage(
+            "usage: drive-sim-run [--invisible-station] [--detached] [--status-file FILE] PROGRAM [ARGS...]",
+            EXIT_NOT_STARTED);
+    DriveText strProgram = FullPathOf(argv[nFirst]);
     if (!IsFile(strProgram))
-        return StopWithMessage("no such program: " + Utf8FromWide(argv[1]), EXIT_NOT_STARTED);
+        return StopWithMessage("no such program: " + Utf8FromWide(argv[nFirst]), EXIT_NOT_STARTED);
     SimDrive aDrives[SIM_LETTERS];
     std::string strDriveSetError = ReadSimDriveSetFile(aDrives);
     if (!strDriveSetError.empty())
@@ -91,9 +172,15 @@ int wmain(int argc, wchar_t** argv)
     startup.hStdInput = InheritableStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = InheritableStdHandle(STD_OUTPUT_HANDLE);
     startup.hStdError = InheritableStdHandle(STD_ERROR_HANDLE);
-    DriveText strCommandLine = CommandLinePastFirstWord(GetCommandLineW());
+    DriveText strDesktop;
+    if (bInvisibleStation) {
+        strDesktop = MakeInvisibleDesktop();
+        if (strDesktop.empty())
+            return StopWithMessage("cannot make a window station and desktop", EXIT_NOT_STARTED);
+        startup.lpDesktop = &strDesktop[0];
+    }
     PROCESS_INFORMATION process;
-    if (!CreateProcessW(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+    if (!CreateProcessW(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, TRUE, nCreationFlags, nullptr,
                         nullptr, &startup, &process))
         return StopWithMessage("cannot start " + Utf8FromWide(strProgram) + ": error " +
                                    std::to_string(GetLastError()),
@@ -108,6 +195,8 @@ int wmain(int argc, wchar_t** argv)
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD nExitCode = EXIT_NOT_STARTED;
     GetExitCodeProcess(process.hProcess, &nExitCode);
+    if (!strStatusFile.empty())
+        WriteWholeFile(strStatusFile, std::to_string(nExitCode) + "\n");
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return static_cast<int>(nExitCode);

@@ -4,7 +4,9 @@
 // Every raw volume is simulated, so the machine's own drives are never
 // touched. The drives come from the drive-set file named by
 // FWLAUNCH_SIM_DRIVES, read afresh at every open; events go to the file
-// named by FWLAUNCH_SIM_TRACE.
+// named by FWLAUNCH_SIM_TRACE. With FWLAUNCH_SIM_TOKEN=limited it also
+// answers the program's token elevation query as a token that is not
+// elevated (under Wine every process is elevated).
 #include <windows.h>
 
 #include <cstring>
@@ -117,8 +119,23 @@ static BOOL WINAPI SimDeviceIoControl(HANDLE hDevice, DWORD nControlCode, LPVOID
     return TRUE;
 }
 
-// Points the main module's imports of one KERNEL32 function at pvHook.
-static void RedirectImport(HMODULE hModule, const char* pszFunction, void* pvHook)
+static BOOL WINAPI SimGetTokenInformation(HANDLE hToken, TOKEN_INFORMATION_CLASS nClass, LPVOID pvInfo, DWORD cbInfo,
+                                           PDWORD pcbReturned)
+{
+    if (nClass != TokenElevation)
+        return GetTokenInformation(hToken, nClass, pvInfo, cbInfo, pcbReturned);
+    RecordSimEvent("token elevation query");
+    if (pvInfo == nullptr || cbInfo < sizeof(TOKEN_ELEVATION) || pcbReturned == nullptr) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    static_cast<TOKEN_ELEVATION*>(pvInfo)->TokenIsElevated = 0;
+    *pcbReturned = sizeof(TOKEN_ELEVATION);
+    return TRUE;
+}
+
+// Points the main module's imports of one function of a DLL at pvHook.
+static void RedirectImport(HMODULE hModule, const char* pszDll, const char* pszFunction, void* pvHook)
 {
     uint8_t* pbBase = reinterpret_cast<uint8_t*>(hModule);
     const IMAGE_NT_HEADERS* pNt =
@@ -128,7 +145,7 @@ static void RedirectImport(HMODULE hModule, const char* pszFunction, void* pvHoo
         return;
     auto* pDescriptor = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pbBase + dir.VirtualAddress);
     for (; pDescriptor->Name != 0; ++pDescriptor) {
-        if (_stricmp(reinterpret_cast<const char*>(pbBase + pDescriptor->Name), "KERNEL32.dll") != 0 ||
+        if (_stricmp(reinterpret_cast<const char*>(pbBase + pDescriptor->Name), pszDll) != 0 ||
             pDescriptor->OriginalFirstThunk == 0)
             continue;
         auto* pNames = reinterpret_cast<IMAGE_THUNK_DATA*>(pbBase + pDescriptor->OriginalFirstThunk);
@@ -157,9 +174,11 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD nReason, LPVOID)
     GetModuleFileNameW(nullptr, szProgram, MAX_PATH * 2);
     RecordSimEvent("program " + Utf8FromWide(szProgram));
     HMODULE hProgram = GetModuleHandleW(nullptr);
-    RedirectImport(hProgram, "CreateFileW", reinterpret_cast<void*>(SimCreateFileW));
-    RedirectImport(hProgram, "DeviceIoControl", reinterpret_cast<void*>(SimDeviceIoControl));
-    RedirectImport(hProgram, "CloseHandle", reinterpret_cast<void*>(SimCloseHandle));
+    RedirectImport(hProgram, "KERNEL32.dll", "CreateFileW", reinterpret_cast<void*>(SimCreateFileW));
+    RedirectImport(hProgram, "KERNEL32.dll", "DeviceIoControl", reinterpret_cast<void*>(SimDeviceIoControl));
+    RedirectImport(hProgram, "KERNEL32.dll", "CloseHandle", reinterpret_cast<void*>(SimCloseHandle));
+    if (ReadEnvironmentText(L"FWLAUNCH_SIM_TOKEN") == L"limited")
+        RedirectImport(hProgram, "ADVAPI32.dll", "GetTokenInformation", reinterpret_cast<void*>(SimGetTokenInformation));
     return TRUE;
 }
 

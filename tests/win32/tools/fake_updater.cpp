@@ -2,7 +2,9 @@
 // started, it appends "run FW5120.exe" to the trace file, brings every drive
 // whose updated_by digits occur in its file name to its revision after
 // update (rewriting the drive-set file), and exits 0.
-// FAKE_UPDATER_SLEEP_MS makes it wait first. For the tests of misbehaving
+// FAKE_UPDATER_SLEEP_MS makes it wait first; FAKE_UPDATER_GATE=FILE makes it
+// append "waiting NAME" to the trace first and wait until FILE exists (ten
+// minutes at most), so that a test can act while it runs. For the tests of misbehaving
 // updaters: FAKE_UPDATER_EXIT_CODE=N exits with N after the update;
 // FAKE_UPDATER_CRASH=1 crashes after the trace line, before the update;
 // FAKE_UPDATER_CHILD_MS=N starts a copy of itself that does the work after
@@ -50,6 +52,13 @@ int wmain()
     std::string strName = Utf8FromWide(strModule.substr(strModule.find_last_of(L"\\/") + 1));
 
     DriveText strTrace = ReadEnvironmentText(L"FWLAUNCH_SIM_TRACE");
+    DriveText strGate = ReadEnvironmentText(L"FAKE_UPDATER_GATE");
+    if (!strGate.empty()) {
+        if (!strTrace.empty())
+            AppendLineToFile(strTrace, "waiting " + strName);
+        for (int i = 0; i < 6000 && GetFileAttributesW(strGate.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+            Sleep(100);
+    }
     if (!strTrace.empty())
         AppendLineToFile(strTrace, "run " + strName);
     if (!ReadEnvironmentText(L"FAKE_UPDATER_CRASH").empty()) {

@@ -1,0 +1,40 @@
+#include "app/command_options.h"
+
+bool TakePositionalArgument(const DriveText& strArg, int* pnPositional, DriveText* pstrTag,
+                            DriveText* pstrNewestRevision, DriveText* pstrError)
+{
+    if (*pnPositional >= 2) {
+        *pstrError = L"unexpected argument " + strArg;
+        return false;
+    }
+    *(*pnPositional == 0 ? pstrTag : pstrNewestRevision) = strArg;
+    ++*pnPositional;
+    return true;
+}
+
+bool HasBothArguments(int nPositional, DriveText* pstrError)
+{
+    if (nPositional >= 2)
+        return true;
+    *pstrError = nPositional == 0 ? L"missing TAG and NEWEST_REV" : L"missing NEWEST_REV";
+    return false;
+}
+
+bool TakeFileArgument(int argc, const wchar_t* const* argv, int* pnIndex, DriveText* pstrPath,
+                      DriveText* pstrError)
+{
+    DriveText strOption = argv[*pnIndex];
+    int nNext = *pnIndex + 1;
+    if (nNext >= argc || argv[nNext] == nullptr || argv[nNext][0] == L'\0' ||
+        DriveText(argv[nNext]).compare(0, 2, L"--") == 0) {
+        *pstrError = strOption + L" needs a file name";
+        return false;
+    }
+    if (!pstrPath->empty()) {
+        *pstrError = strOption + L" given twice";
+        return false;
+    }
+    *pstrPath = argv[nNext];
+    *pnIndex = nNext;
+    return true;
+}

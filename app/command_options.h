@@ -1,0 +1,17 @@
+#pragma once
+// The command line shared by the programs beside the launcher: TAG and
+// NEWEST_REV as the first two words that are not options, and options that
+// take a file name, in any order.
+#include "platform/drive_text.h"
+
+// Takes a word that is no option as the next of the two arguments; false,
+// with the error, for a third.
+bool TakePositionalArgument(const DriveText& strArg, int* pnPositional, DriveText* pstrTag,
+                            DriveText* pstrNewestRevision, DriveText* pstrError);
+// False, with the error, unless both arguments were given.
+bool HasBothArguments(int nPositional, DriveText* pstrError);
+// The file name after the option at *pnIndex, which then moves past it;
+// false, with the error, when there is none or the option was given before.
+// A following option is no file name.
+bool TakeFileArgument(int argc, const wchar_t* const* argv, int* pnIndex, DriveText* pstrPath,
+                      DriveText* pstrError);

@@ -1,0 +1,144 @@
+#include "deploy/deploy_main.h"
+
+#include "app/drive_scan.h"
+#include "app/package_run.h"
+#include "deploy/deploy_options.h"
+#include "deploy/deploy_output.h"
+#include "deploy/deploy_report.h"
+#include "deploy/deploy_result.h"
+#include "platform/platform.h"
+#include "version.h"
+
+static const wchar_t USAGE[] = L"usage: fwdeploy TAG NEWEST_REV --yes [--json] [--report FILE] [--log FILE]";
+
+static int StopWithUsageError(const DriveText& strWhat)
+{
+    WriteErrorWide(L"fwdeploy: " + strWhat + L" (" + USAGE + L")\r\n");
+    return DEPLOY_EXIT_USAGE;
+}
+
+// The first log line of a run: the program, its version and its arguments.
+static DriveText DescribeInvocation(int argc, const wchar_t* const* argv)
+{
+    DriveText strLine = L"fwdeploy " FWLAUNCH_VERSION_TEXT L" started with arguments:";
+    for (int i = 1; i < argc && argv[i] != nullptr; ++i) {
+        DriveText strArg = argv[i];
+        bool bQuote = strArg.empty() || strArg.find_first_of(L" \t\"") != DriveText::npos;
+        strLine += bQuote ? L" \"" + strArg + L"\"" : L" " + strArg;
+    }
+    return strLine;
+}
+
+static void TellUpdater(const UpdaterRecord& updater, bool bEnded, void* pvOutput)
+{
+    WriteDeployLine(static_cast<DeployOutput*>(pvOutput), FormatUpdaterLine(updater, bEnded));
+}
+
+static bool HasUpdaterFor(const UpdaterRecords& updaters, ModelCode nModel)
+{
+    for (int i = 0; i < updaters.nUpdaters; ++i) {
+        if (updaters.aUpdaters[i].nModel == nModel)
+            return true;
+    }
+    return false;
+}
+
+// The launcher's scan, updater run and verification, with no box: the
+// consent was given on the command line.
+static void UpdateDrives(DeployOutput* pOutput, DeployResult* pResult)
+{
+    TargetList list;
+    ClearTargetList(&list);
+    RecognisedList recognised;
+    ScanDrives(pResult->strTag, pResult->strNewestRevision, &list, &recognised);
+    for (int i = 0; i < recognised.nDrives; ++i) {
+        DeployedDrive& drive = pResult->aDrives[pResult->nDrives++];
+        drive.scanned = recognised.aDrives[i];
+        drive.bVerified = false;
+        drive.bOutdatedAfter = false;
+        WriteDeployLine(pOutput, FormatDriveLine(drive));
+    }
+    if (list.nTargets > 0) {
+        UpdaterRecords& updaters = pResult->updaters;
+        RunUpdaterPackages(pResult->strTag, list, PACKAGE_START_NO_UI, &updaters, TellUpdater, pOutput);
+        // A model whose targets all failed to answer again had no search;
+        // with two models there is room for it.
+        for (int i = 0; i < pResult->nDrives; ++i) {
+            const RecognisedDrive& scanned = pResult->aDrives[i].scanned;
+            if (scanned.bOutdated && !HasUpdaterFor(updaters, scanned.nModel) && updaters.nUpdaters < UPDATER_MODELS) {
+                updaters.aUpdaters[updaters.nUpdaters++] = UpdaterRecord{scanned.nModel, DriveText(), PackageRun{false, false, 0}};
+                WriteDeployLine(pOutput, FormatUnsearchedLine(scanned.nModel));
+            }
+        }
+        // Targets are the outdated recognised drives, in the same letter order.
+        TargetCheck aChecks[TARGET_SLOTS];
+        VerifyTargets(pResult->strNewestRevision, list, aChecks);
+        for (int i = 0, j = 0; i < pResult->nDrives && j < list.nTargets; ++i) {
+            DeployedDrive& drive = pResult->aDrives[i];
+            if (drive.scanned.chLetter != list.achTargetLetter[j])
+                continue;
+            drive.bVerified = true;
+            drive.bOutdatedAfter = aChecks[j].bOutdated;
+            drive.strRevisionAfter = aChecks[j].strRevision;
+            ++j;
+        }
+    }
+    DecideDeployOutcome(pResult);
+    for (int i = 0; i < pResult->nDrives; ++i) {
+        if (pResult->aDrives[i].bVerified)
+            WriteDeployLine(pOutput, FormatVerifiedLine(pResult->aDrives[i]));
+    }
+}
+
+int RunDeploy(int argc, const wchar_t* const* argv)
+{
+    DeployOptions options;
+    DriveText strError;
+    if (!ParseDeployOptions(argc, argv, &options, &strError))
+        return StopWithUsageError(strError);
+    if (!options.bYes)
+        return StopWithUsageError(L"--yes is needed: fwdeploy starts the updaters without asking");
+    // Checked before any drive is touched.
+    if (!options.strReportPath.empty() && !CanWriteWholeFile(options.strReportPath))
+        return StopWithUsageError(L"cannot write the report file " + options.strReportPath);
+    DeployOutput output = {!options.bJson, OS_INVALID_HANDLE, false};
+    if (!options.strLogPath.empty()) {
+        output.hLog = OpenAppendFile(options.strLogPath);
+        if (output.hLog == OS_INVALID_HANDLE)
+            return StopWithUsageError(L"cannot write the log file " + options.strLogPath);
+    }
+    WriteDeployLogLine(&output, DescribeInvocation(argc, argv));
+
+    DeployResult result;
+    ClearDeployResult(&result, options.strTag, options.strNewestRevision);
+    OsHandle hLock = OS_INVALID_HANDLE;
+    if (!IsProcessElevated()) {
+        WriteErrorWide(L"fwdeploy: this process is not elevated: start it as an administrator or as SYSTEM; "
+                       L"no drive was opened\r\n");
+        SetStoppedOutcome(&result, DEPLOY_OUTCOME_NOT_ELEVATED, DEPLOY_EXIT_NOT_ELEVATED);
+    } else if ((hLock = TakeUpdateLock()) == OS_INVALID_HANDLE) {
+        WriteErrorWide(L"fwdeploy: another update run holds this machine's lock: try again later; "
+                       L"no drive was opened\r\n");
+        SetStoppedOutcome(&result, DEPLOY_OUTCOME_BUSY, DEPLOY_EXIT_BUSY);
+    } else {
+        UpdateDrives(&output, &result);
+    }
+    WriteDeployLine(&output, FormatSummaryLine(result));
+
+    int nExitCode = result.nExitCode;
+    std::string strDocument = FormatDeployJson(result);
+    if (options.bJson)
+        WriteConsoleNarrow(strDocument.c_str());
+    // An engine that reads the report must not take a missing one for success.
+    if (!options.strReportPath.empty() && !ReplaceFileWhole(options.strReportPath, strDocument)) {
+        WriteErrorWide(L"fwdeploy: cannot write the report file " + options.strReportPath + L"\r\n");
+        WriteDeployLogLine(&output, L"the report file could not be written: " + options.strReportPath);
+        if (nExitCode == DEPLOY_EXIT_SUCCESS)
+            nExitCode = DEPLOY_EXIT_FAILED;
+    }
+    ReleaseUpdateLock(hLock);
+    if (output.bLogFailed)
+        WriteErrorWide(L"fwdeploy: some lines could not be written to the log file " + options.strLogPath + L"\r\n");
+    CloseAppendFile(output.hLog);
+    return nExitCode;
+}

@@ -1,0 +1,108 @@
+#include "deploy/deploy_report.h"
+
+#include <nlohmann/json.hpp>
+
+using OrderedJson = nlohmann::ordered_json;
+
+std::string OutcomeName(int nOutcome)
+{
+    static const char* const APSZ_OUTCOMES[] = {"no_target", "current", "updated", "failed",
+                                                "restart_required", "busy", "not_elevated"};
+    return nOutcome >= 0 && nOutcome <= DEPLOY_OUTCOME_NOT_ELEVATED ? APSZ_OUTCOMES[nOutcome] : "failed";
+}
+
+std::string DriveResultName(int nResult)
+{
+    static const char* const APSZ_RESULTS[] = {"current", "updated", "still_outdated", "restart_required"};
+    return nResult >= 0 && nResult <= DRIVE_RESULT_RESTART_REQUIRED ? APSZ_RESULTS[nResult] : "still_outdated";
+}
+
+static DriveText WideName(const std::string& strName)
+{
+    DriveText strText;
+    for (char ch : strName)
+        strText += ch == '_' ? L' ' : static_cast<wchar_t>(ch);
+    return strText;
+}
+
+static DriveText LetterText(char chLetter)
+{
+    return DriveText(1, static_cast<wchar_t>(static_cast<unsigned char>(chLetter))) + L":";
+}
+
+DriveText FormatDriveLine(const DeployedDrive& drive)
+{
+    const RecognisedDrive& scanned = drive.scanned;
+    return LetterText(scanned.chLetter) + L" model " + PackageDigits(scanned.nModel) + L", revision \"" +
+           scanned.strRevision + L"\", " + (scanned.bOutdated ? L"outdated" : L"current") + L", entry \"" +
+           scanned.strEntry + L"\"";
+}
+
+DriveText FormatUpdaterLine(const UpdaterRecord& updater, bool bEnded)
+{
+    DriveText strLine = L"updater " + PackageDigits(updater.nModel) + L": ";
+    if (updater.strPath.empty())
+        return strLine + L"none found in the current folder";
+    if (!bEnded)
+        return strLine + L"starting " + updater.strPath;
+    if (!updater.run.bStarted)
+        return strLine + updater.strPath + L" could not be started";
+    if (!updater.run.bExitCodeRead)
+        return strLine + updater.strPath + L" ended, its exit code unknown";
+    return strLine + updater.strPath + L" ended with exit code " + DecimalText(updater.run.nExitCode);
+}
+
+DriveText FormatUnsearchedLine(ModelCode nModel)
+{
+    return L"updater " + PackageDigits(nModel) + L": not searched for, no target of this model answered again";
+}
+
+DriveText FormatVerifiedLine(const DeployedDrive& drive)
+{
+    return LetterText(drive.scanned.chLetter) + L" revision after the update \"" + drive.strRevisionAfter + L"\", " +
+           WideName(DriveResultName(drive.nResult));
+}
+
+DriveText FormatSummaryLine(const DeployResult& result)
+{
+    return L"outcome " + WideName(OutcomeName(result.nOutcome)) + L", exit code " + DecimalText(result.nExitCode);
+}
+
+static OrderedJson DriveJson(const DeployedDrive& drive)
+{
+    OrderedJson item;
+    item["letter"] = std::string(1, drive.scanned.chLetter);
+    item["entry"] = Utf8FromText(drive.scanned.strEntry);
+    item["model"] = Utf8FromText(PackageDigits(drive.scanned.nModel));
+    item["revision_before"] = Utf8FromText(drive.scanned.strRevision);
+    item["revision_after"] = drive.bVerified ? OrderedJson(Utf8FromText(drive.strRevisionAfter)) : OrderedJson(nullptr);
+    item["result"] = DriveResultName(drive.nResult);
+    return item;
+}
+
+static OrderedJson UpdaterJson(const UpdaterRecord& updater)
+{
+    OrderedJson item;
+    item["model"] = Utf8FromText(PackageDigits(updater.nModel));
+    item["path"] = updater.strPath.empty() ? OrderedJson(nullptr) : OrderedJson(Utf8FromText(updater.strPath));
+    item["started"] = updater.run.bStarted;
+    item["exit_code"] = updater.run.bStarted && updater.run.bExitCodeRead ? OrderedJson(updater.run.nExitCode)
+                                                                          : OrderedJson(nullptr);
+    return item;
+}
+
+std::string FormatDeployJson(const DeployResult& result)
+{
+    OrderedJson document;
+    document["tag"] = Utf8FromText(result.strTag);
+    document["newest_revision"] = Utf8FromText(result.strNewestRevision);
+    document["outcome"] = OutcomeName(result.nOutcome);
+    document["exit_code"] = result.nExitCode;
+    document["drives"] = OrderedJson::array();
+    for (int i = 0; i < result.nDrives; ++i)
+        document["drives"].push_back(DriveJson(result.aDrives[i]));
+    document["updaters"] = OrderedJson::array();
+    for (int i = 0; i < result.updaters.nUpdaters; ++i)
+        document["updaters"].push_back(UpdaterJson(result.updaters.aUpdaters[i]));
+    return document.dump(2) + "\n";
+}

@@ -1,0 +1,63 @@
+#pragma once
+// What an unattended run came to, drive by drive and updater by updater, and
+// the exit status a deployment engine acts on.
+#include <cstdint>
+
+#include "app/drive_scan.h"
+#include "app/package_run.h"
+#include "platform/drive_text.h"
+
+// The codes deployment engines read: success, a restart is needed for the
+// update to show, another installation is running (retry later).
+const int DEPLOY_EXIT_SUCCESS = 0;
+const int DEPLOY_EXIT_FAILED = 1;
+const int DEPLOY_EXIT_USAGE = 2;
+const int DEPLOY_EXIT_NOT_ELEVATED = 5;
+const int DEPLOY_EXIT_BUSY = 1618;
+const int DEPLOY_EXIT_RESTART_REQUIRED = 3010;
+
+// An updater's own word that its update needs a restart to show: a restart
+// is required, or it has started one.
+const uint32_t UPDATER_EXIT_RESTART_REQUIRED = 3010;
+const uint32_t UPDATER_EXIT_RESTART_STARTED = 1641;
+
+const int DEPLOY_OUTCOME_NO_TARGET = 0;
+const int DEPLOY_OUTCOME_CURRENT = 1;
+const int DEPLOY_OUTCOME_UPDATED = 2;
+const int DEPLOY_OUTCOME_FAILED = 3;
+const int DEPLOY_OUTCOME_RESTART_REQUIRED = 4;
+const int DEPLOY_OUTCOME_BUSY = 5;
+const int DEPLOY_OUTCOME_NOT_ELEVATED = 6;
+
+const int DRIVE_RESULT_CURRENT = 0;
+const int DRIVE_RESULT_UPDATED = 1;
+const int DRIVE_RESULT_STILL_OUTDATED = 2;
+const int DRIVE_RESULT_RESTART_REQUIRED = 3;
+
+struct DeployedDrive {
+    RecognisedDrive scanned;    // as the scan saw it
+    bool bVerified;             // a target, read again after the updaters
+    bool bOutdatedAfter;
+    DriveText strRevisionAfter;
+    int nResult;                // DRIVE_RESULT_..., set by DecideDeployOutcome
+};
+
+struct DeployResult {
+    DriveText strTag;
+    DriveText strNewestRevision;
+    int nDrives;
+    DeployedDrive aDrives[TARGET_SLOTS];  // every recognised drive, in letter order
+    UpdaterRecords updaters;              // one per model that had a target
+    int nOutcome;                         // DEPLOY_OUTCOME_...
+    int nExitCode;
+};
+
+// An empty result for the two arguments: no drive, no updater.
+void ClearDeployResult(DeployResult* pResult, const DriveText& strTag, const DriveText& strNewestRevision);
+
+// The drives' results, the outcome and the exit status from what the run
+// saw. A still outdated target counts as waiting for a restart only when
+// its model's updater was started and said so.
+void DecideDeployOutcome(DeployResult* pResult);
+// For a run stopped before any drive was opened (busy, not elevated).
+void SetStoppedOutcome(DeployResult* pResult, int nOutcome, int nExitCode);
