@@ -4,6 +4,7 @@
 #   make test                    install what is missing, build both builds, run every test
 #   make fuzz [FUZZ_SECONDS=30]  the libFuzzer targets, each for the given time
 #   make bench                   the launcher's figures, as one table
+#   make format                  the C and C++ sources in the style of .clang-format
 #   make dist [SIGN_CERT=cert.pem SIGN_KEY=key.pem [SIGN_TIMESTAMP_URL=...]]
 #                                the release zip in build/dist/
 JOBS ?= 2
@@ -13,7 +14,7 @@ FUZZ_SECONDS ?= 30
 NATIVE_CONFIG = -DCMAKE_BUILD_TYPE=Debug
 WIN32_CONFIG = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: deps build build-tools build-fuzz test fuzz bench demo run dist
+.PHONY: deps build build-tools build-fuzz test fuzz bench demo run dist format
 
 deps:
 	bash tools/install-deps.sh
@@ -37,19 +38,22 @@ build-fuzz: deps
 	cmake --build build/fuzz -j$(JOBS)
 
 test: build build-fuzz
-	FUZZ_SECONDS=$(FUZZ_SECONDS) bash tools/with-display.sh bash tools/run-tests.sh
+	FUZZ_SECONDS=$(FUZZ_SECONDS) bash testing/scripts/with-display.sh bash tools/run-tests.sh
 
 fuzz: build-fuzz
 	bash tools/run-fuzz.sh $(FUZZ_SECONDS)
 
 demo: build-tools
-	MAKE_STARTED=$(MAKE_STARTED) bash tools/with-display.sh bash tools/demo.sh
+	MAKE_STARTED=$(MAKE_STARTED) bash testing/scripts/with-display.sh bash tools/demo.sh
 
 run: build-tools
-	bash tools/with-display.sh bash tools/run-product.sh "$(TAG)" "$(REV)"
+	bash testing/scripts/with-display.sh bash tools/run-product.sh "$(TAG)" "$(REV)"
 
 dist: deps
 	SIGN_CERT="$(SIGN_CERT)" SIGN_KEY="$(SIGN_KEY)" SIGN_TIMESTAMP_URL="$(SIGN_TIMESTAMP_URL)" bash tools/dist.sh
 
+format: deps
+	bash tools/format.sh
+
 bench: build
-	bash tools/with-display.sh bash tools/bench.sh
+	bash testing/scripts/with-display.sh bash tools/bench.sh

@@ -3,9 +3,6 @@
 #include "drive/identity.h"
 #include "drive/transport.h"
 
-const size_t ENTRY_TEXT_OFFSET = 16;
-const size_t ENTRY_TEXT_END = 36;
-
 void ClearTargetList(TargetList* pList)
 {
     for (int i = 0; i < TARGET_SLOTS; ++i) {
@@ -24,9 +21,9 @@ DriveText ReadTargetEntry(char chLetter)
     OpenDrive(chLetter);
     uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
     SendCdb(INQUIRY_TRANSFER_LENGTH, INQUIRY_CDB, abBuffer);
-    abBuffer[ENTRY_TEXT_END] = 0;
+    abBuffer[INQUIRY_ENTRY_TEXT_END] = 0;
     CloseDrive();
-    strEntry += WidenAnsi(abBuffer + ENTRY_TEXT_OFFSET, ENTRY_TEXT_END - ENTRY_TEXT_OFFSET);
+    strEntry += WidenAnsi(abBuffer + INQUIRY_ENTRY_TEXT_OFFSET, INQUIRY_ENTRY_TEXT_END - INQUIRY_ENTRY_TEXT_OFFSET);
     return strEntry;
 }
 

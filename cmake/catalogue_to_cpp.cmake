@@ -19,7 +19,7 @@ if(entries STREQUAL "")
 endif()
 file(WRITE "${OUT_FILE}.tmp"
   "// Generated from ${RC_FILE}; do not edit.\n"
-  "#include \"platform/sim/sim_catalogue.h\"\n\n"
+  "#include \"testing/native/sim_catalogue.h\"\n\n"
   "const SimCatalogueEntry SIM_CATALOGUE[] = {\n${entries}};\n"
   "const size_t SIM_CATALOGUE_SIZE = sizeof(SIM_CATALOGUE) / sizeof(SIM_CATALOGUE[0]);\n")
 file(RENAME "${OUT_FILE}.tmp" "${OUT_FILE}")

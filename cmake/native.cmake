@@ -17,15 +17,17 @@ add_custom_command(
   DEPENDS ${CMAKE_SOURCE_DIR}/messages/catalogue.rc ${CMAKE_SOURCE_DIR}/cmake/catalogue_to_cpp.cmake
   COMMENT "Generating the native message catalogue")
 
-add_library(fwlaunch_sim_drives OBJECT platform/sim/sim_drives.cpp platform/sim/sim_volumes.cpp platform/sim/drive_set.cpp)
-add_library(fwlaunch_sim_platform OBJECT platform/sim/sim_system.cpp ${catalogue_cpp})
+# Test support (testing/): the simulated drives and the drive-set file, and
+# the simulated platform the native build links in place of platform/win32.
+add_library(testing_drives OBJECT testing/drives/sim_drives.cpp testing/drives/drive_set.cpp)
+add_library(testing_native_platform OBJECT testing/native/sim_system.cpp testing/native/sim_volumes.cpp ${catalogue_cpp})
 
 
 if(FWLAUNCH_FUZZ)
   # libFuzzer targets over the same core and simulated platform.
   foreach(target identity send_cdb package drive_set run)
     add_executable(fuzz_${target} ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_${target}.cpp)
-    target_link_libraries(fuzz_${target} PRIVATE fwdeploy_core fwprobe_core fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives)
+    target_link_libraries(fuzz_${target} PRIVATE fwdeploy_core fwprobe_core fwlaunch_core testing_native_platform testing_drives)
     target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer)
   endforeach()
   return()
@@ -34,12 +36,12 @@ endif()
 file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
 add_executable(fwlaunch_native_tests ${native_test_sources})
 target_link_libraries(fwlaunch_native_tests PRIVATE
-  fwdeploy_core fwprobe_core fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives gtest_main)
+  fwdeploy_core fwprobe_core fwlaunch_core testing_native_platform testing_drives gtest_main)
 target_include_directories(fwlaunch_native_tests PRIVATE ${CMAKE_BINARY_DIR}/generated)
 
 # The scan's timing against its simulated drive time, for make bench.
 add_executable(fwlaunch_scan_bench ${CMAKE_SOURCE_DIR}/tools/bench/scan_bench.cpp)
-target_link_libraries(fwlaunch_scan_bench PRIVATE fwlaunch_core fwlaunch_sim_platform fwlaunch_sim_drives)
+target_link_libraries(fwlaunch_scan_bench PRIVATE fwprobe_core fwlaunch_core testing_native_platform testing_drives)
 
 include(GoogleTest)
 gtest_discover_tests(fwlaunch_native_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)

@@ -12,7 +12,7 @@ ExternalProject_Add(shipped_programs
   SOURCE_DIR ${CMAKE_SOURCE_DIR}
   BINARY_DIR ${shipped_dir}
   CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686-win32.cmake
-             -DCMAKE_BUILD_TYPE=MinSizeRel -DFWLAUNCH_SHIPPED_ONLY=ON
+             -DCMAKE_BUILD_TYPE=MinSizeRel -DFWLAUNCH_SHIPPED_ONLY=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
   INSTALL_COMMAND ${CMAKE_COMMAND} -E copy_if_different ${shipped_dir}/fwlaunch.exe ${shipped_dir}/fwprobe.exe
                   ${shipped_dir}/fwdeploy.exe ${CMAKE_BINARY_DIR}
   BUILD_ALWAYS ON
@@ -26,7 +26,7 @@ file(GLOB win32_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*
 add_executable(fwlaunch_win32_tests ${win32_test_sources} tests/win32/win32_support.cpp messages/catalogue.rc)
 target_link_options(fwlaunch_win32_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_win32_tests PRIVATE
-  fwlaunch_core fwlaunch_win32_ui fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 gtest_main ${win32_system_libs})
+  fwprobe_core fwlaunch_core fwlaunch_win32_ui fwlaunch_win32_system fwlaunch_win32_volume testing_files_win32 testing_drives_win32 gtest_main ${win32_system_libs})
 
 add_test(NAME win32.english COMMAND fwlaunch_win32_tests --gtest_filter=-Japanese*)
 set_tests_properties(win32.english PROPERTIES ENVIRONMENT "LC_ALL=C")
@@ -51,39 +51,45 @@ set_tests_properties(win32.english win32.japanese e2e.console_check ${desktop_te
 # The drive simulator beneath kernel32, for the tests: a DLL that answers a
 # program's own raw volume calls, and a starter that loads it into an
 # unmodified program before its entry point.
-add_library(fwlaunch_sim_file_win32 OBJECT platform/sim/sim_file.cpp)
-add_library(fwlaunch_sim_drives_win32 OBJECT platform/sim/sim_drives.cpp platform/sim/drive_set.cpp)
+# Test support (testing/), linked only to what uses it: the Windows file
+# helpers of the test tools, the simulated drives and the drive-set file.
+# Of the product they take only its text helpers and the drive-set writer
+# (static libraries: nothing else is linked in).
+set(testing_product_helpers fwprobe_core fwlaunch_core fwlaunch_win32_system)
+add_library(testing_files_win32 OBJECT testing/drive_sim/sim_file.cpp)
+add_library(testing_drives_win32 OBJECT testing/drives/sim_drives.cpp testing/drives/drive_set.cpp
+  testing/drive_sim/drive_set_file.cpp)
 add_library(drive-sim SHARED
-  tests/win32/drive_sim/volume_hooks.cpp
-  tests/win32/drive_sim/sptd_block.cpp
-  tests/win32/drive_sim/drive_sim.def)
+  testing/drive_sim/volume_hooks.cpp
+  testing/drive_sim/sptd_block.cpp
+  testing/drive_sim/drive_sim.def)
 set_target_properties(drive-sim PROPERTIES PREFIX "")
 target_link_options(drive-sim PRIVATE ${static_link})
-target_link_libraries(drive-sim PRIVATE fwlaunch_sim_drives_win32 fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core)
+target_link_libraries(drive-sim PRIVATE testing_drives_win32 testing_files_win32 ${testing_product_helpers})
 add_executable(drive-sim-run
-  tests/win32/drive_sim/drive_sim_run.cpp
-  tests/win32/drive_sim/dll_preload.cpp)
+  testing/drive_sim/drive_sim_run.cpp
+  testing/drive_sim/dll_preload.cpp)
 target_compile_options(drive-sim-run PRIVATE -municode)
 target_link_options(drive-sim-run PRIVATE -municode ${static_link})
-target_link_libraries(drive-sim-run PRIVATE fwlaunch_sim_drives_win32 fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core)
+target_link_libraries(drive-sim-run PRIVATE testing_drives_win32 testing_files_win32 ${testing_product_helpers})
 add_dependencies(drive-sim-run drive-sim shipped_programs)
 
 # Test tools: an updater that records its run, and a message box reader.
-add_executable(fake-updater tests/win32/tools/fake_updater.cpp)
+add_executable(fake-updater testing/tools/fake_updater.cpp)
 target_compile_options(fake-updater PRIVATE -municode)
 target_link_options(fake-updater PRIVATE -municode ${static_link})
-target_link_libraries(fake-updater PRIVATE fwlaunch_sim_drives_win32 fwlaunch_sim_file_win32 fwlaunch_win32_system fwlaunch_core ${win32_system_libs})
-add_executable(box-answer tests/win32/tools/box_answer.cpp)
+target_link_libraries(fake-updater PRIVATE testing_drives_win32 testing_files_win32 ${testing_product_helpers})
+add_executable(box-answer testing/tools/box_answer.cpp)
 target_compile_options(box-answer PRIVATE -municode)
 target_link_options(box-answer PRIVATE -municode -mwindows ${static_link})
-target_link_libraries(box-answer PRIVATE fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 fwlaunch_win32_system fwlaunch_core ${win32_system_libs})
+target_link_libraries(box-answer PRIVATE testing_files_win32 ${testing_product_helpers})
 add_dependencies(fwlaunch_win32_tests fake-updater box-answer drive-sim-run)
 
 # The product's drive path against the simulated driver.
 add_executable(fwlaunch_drive_path_tests tests/win32/drive_path/drive_path_test.cpp)
 target_link_options(fwlaunch_drive_path_tests PRIVATE ${static_link})
 target_link_libraries(fwlaunch_drive_path_tests PRIVATE
-  fwlaunch_core fwlaunch_win32_ui fwlaunch_win32_system fwlaunch_win32_volume fwlaunch_sim_file_win32 fwlaunch_sim_drives_win32 gtest_main ${win32_system_libs})
+  fwprobe_core fwlaunch_core fwlaunch_win32_ui fwlaunch_win32_system fwlaunch_win32_volume testing_files_win32 testing_drives_win32 gtest_main ${win32_system_libs})
 add_dependencies(fwlaunch_drive_path_tests drive-sim-run)
 add_test(NAME win32.drive_path
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/drive_path/run.sh ${CMAKE_BINARY_DIR})
@@ -94,4 +100,6 @@ add_test(NAME release.reproducible COMMAND bash ${CMAKE_SOURCE_DIR}/tests/releas
 add_test(NAME release.signing COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing.sh)
 set_tests_properties(release.signing PROPERTIES RESOURCE_LOCK desktop)
 add_test(NAME image.probe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/probe_image.sh ${shipped_fwprobe})
+# What the shipped programs compile: nothing of the tests or their support.
+add_test(NAME layout.shipped_sources COMMAND bash ${CMAKE_SOURCE_DIR}/tests/layout/shipped_sources.sh ${shipped_dir})
 add_test(NAME image.deploy COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/deploy_image.sh ${shipped_fwdeploy})

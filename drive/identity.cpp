@@ -2,15 +2,9 @@
 
 #include "drive/transport.h"
 
-const uint8_t INQUIRY_CDB[12] = {0x12, 0x00, 0x00, 0x00, 0xFE, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-// READ BUFFER(10), mode 02h (data), buffer ID F1h, offset 0, allocation length 48.
-const uint8_t VENDOR_IDENTITY_CDB[12] = {0x3C, 0x02, 0xF1, 0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x00, 0x00, 0x00};
-
-const size_t VENDOR_IDENTITY_TEXT_OFFSET = 16;
-const size_t VENDOR_IDENTITY_TEXT_END = 32;
-const size_t INQUIRY_TEXT_OFFSET = 8;
-const size_t INQUIRY_TEXT_END = 45;
-const size_t INQUIRY_REVISION_POSITION = 28;
+// Where the revision field stands in the identity text "X : " + bytes 8 on.
+const size_t INQUIRY_REVISION_POSITION = 4 + INQUIRY_REVISION_OFFSET - INQUIRY_TEXT_OFFSET;
+static_assert(INQUIRY_REVISION_POSITION == 28, "revision at character 28");
 
 // One query: open the drive, send the command, close it again. False, with
 // nothing sent, when the letter is 0 or the drive does not open.

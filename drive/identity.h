@@ -3,6 +3,7 @@
 // it carry the tag, is its firmware behind the newest revision.
 #include <cstdint>
 
+#include "drive/scsi_facts.h"
 #include "platform/drive_text.h"
 
 typedef int32_t ModelCode;
@@ -13,15 +14,6 @@ const ModelCode MODEL_CODE_5120 = 2;  // identity prefix "KDR 5120"
 const ModelCode MODEL_CODE_5320 = 3;  // package digits only
 const ModelCode MODEL_CODE_NONE = 4;  // not a target
 
-extern const uint8_t INQUIRY_CDB[12];
-const uint32_t INQUIRY_TRANSFER_LENGTH = 254;
-extern const uint8_t VENDOR_IDENTITY_CDB[12];
-const uint32_t VENDOR_IDENTITY_TRANSFER_LENGTH = 48;
-const int IDENTITY_BUFFER_BYTES = 256;
-// The three text fields of the standard INQUIRY answer: offset and width.
-const size_t INQUIRY_VENDOR_OFFSET = 8, INQUIRY_VENDOR_BYTES = 8;
-const size_t INQUIRY_PRODUCT_OFFSET = 16, INQUIRY_PRODUCT_BYTES = 16;
-const size_t INQUIRY_REVISION_OFFSET = 32, INQUIRY_REVISION_BYTES = 4;
 
 // Characters 0..7 are the model prefix, the tag starts at 8 (at most 16).
 DriveText ReadVendorIdentity(char chLetter);

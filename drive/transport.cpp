@@ -56,7 +56,6 @@ bool SendCdbWithOutcome(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_B
         request.pbData = pbData;
         request.nTimeoutSeconds = SCSI_TIMEOUT_SECONDS;
 
-        pOutcome->nSends = nAttempt + 1;
         // A command that never reached the drive is no success.
         pOutcome->bReachedDrive = SendScsiRequest(g_hDrive, &request);
         if (!pOutcome->bReachedDrive)
@@ -69,7 +68,8 @@ bool SendCdbWithOutcome(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_B
         }
         memcpy(pOutcome->abSense, request.abSense, sizeof(pOutcome->abSense));
         pOutcome->cbSense = request.nSenseReturned;
-        SenseClass nClass = ClassifySense(request.abSense[2], request.abSense[12], request.abSense[13]);
+        SenseClass nClass = ClassifySense(request.abSense[SENSE_KEY_BYTE], request.abSense[SENSE_ASC_BYTE],
+                                          request.abSense[SENSE_ASCQ_BYTE]);
         if (!IsUnitAttention(nClass))
             return false;
     }

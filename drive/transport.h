@@ -3,6 +3,7 @@
 // 12-byte command with a data-in transfer per send.
 #include <cstdint>
 
+#include "drive/scsi_facts.h"
 #include "platform/platform.h"
 
 typedef int32_t SenseClass;
@@ -34,7 +35,6 @@ struct CdbOutcome {
     uint8_t abSense[SCSI_SENSE_AREA_BYTES];
     uint8_t cbSense;           // sense bytes the drive returned with a non-zero status
     uint32_t cbTransferred;    // data bytes the drive returned with status 0
-    int nSends;
 };
 
 // Closes any open drive; opens \\.\X: for the letter unless it is 0.

@@ -45,3 +45,16 @@ DriveText FormatCount(const DriveText& strFormat, int nCount)
     }
     return strResult;
 }
+
+std::string FormatHexBytes(const uint8_t* pb, size_t cb)
+{
+    static const char HEX_DIGITS[] = "0123456789ABCDEF";
+    std::string strHex;
+    for (size_t i = 0; i < cb; ++i) {
+        if (i > 0)
+            strHex += ' ';
+        strHex += HEX_DIGITS[pb[i] >> 4];
+        strHex += HEX_DIGITS[pb[i] & 0x0F];
+    }
+    return strHex;
+}

@@ -26,5 +26,8 @@ DriveText FormatCount(const DriveText& strFormat, int nCount);
 // first zero byte and at most cbMax bytes.
 DriveText WidenAnsi(const uint8_t* pbText, size_t cbMax);
 
+// Bytes as upper-case hex pairs with a blank between them: "12 00 FE".
+std::string FormatHexBytes(const uint8_t* pb, size_t cb);
+
 // The text in UTF-8, for reports and logs; a lone surrogate becomes U+FFFD.
 std::string Utf8FromText(const DriveText& strText);

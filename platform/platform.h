@@ -12,6 +12,11 @@ typedef void* OsModule;
 // The value of a handle that refers to nothing (Windows' INVALID_HANDLE_VALUE).
 extern const OsHandle OS_INVALID_HANDLE;
 
+// Windows error numbers that the programs tell apart.
+const uint32_t OS_ERROR_FILE_NOT_FOUND = 2;
+const uint32_t OS_ERROR_PATH_NOT_FOUND = 3;
+const uint32_t OS_ERROR_ACCESS_DENIED = 5;
+
 // ---- Raw volumes and SCSI pass-through -------------------------------------
 
 const int SCSI_SENSE_AREA_BYTES = 32;

@@ -1,44 +1,32 @@
 #include "probe/drive_capture.h"
 
-#include "probe/probe_report.h"
-
-static std::string FormatStatus(uint8_t nStatus)
-{
-    static const char HEX_DIGITS[] = "0123456789ABCDEF";
-    return std::string{HEX_DIGITS[nStatus >> 4], HEX_DIGITS[nStatus & 0x0F]};
-}
+#include "probe/drive_set_writer.h"
 
 // One command's keys: its data, or its status with the sense it returned.
-static std::string FormatCommand(const char* pszKey, const ProbedCommand& command)
+static std::string FormatCommand(const char* pszCommand, const ProbedCommand& command)
 {
     const CdbOutcome& outcome = command.outcome;
     if (!command.bSent || !outcome.bReachedDrive)
         return std::string();
     if (outcome.nScsiStatus == 0)
-        return std::string(pszKey) + "_hex = " + FormatHex(command.abData) + "\n";
-    std::string strKeys = std::string(pszKey) + "_status = " + FormatStatus(outcome.nScsiStatus) + "\n";
-    if (outcome.cbSense > 0)
-        strKeys += std::string(pszKey) + "_sense_hex = " +
-                   FormatHex(std::vector<uint8_t>(outcome.abSense, outcome.abSense + outcome.cbSense)) + "\n";
-    return strKeys;
+        return FormatDriveSetDataLine(pszCommand, command.abData.data(), command.abData.size());
+    return FormatDriveSetFailureLines(pszCommand, outcome.nScsiStatus, outcome.abSense, outcome.cbSense);
 }
 
 std::string FormatCapture(const ProbeResult& result)
 {
     std::string strText = "# Captured by fwprobe: each volume's answers, replayable as a drive set.\n";
     for (const ProbedDrive& drive : result.aDrives) {
-        strText += std::string("\n[") + drive.chLetter + "]\n";
+        strText += "\n" + FormatDriveSetSection(drive.chLetter);
         if (drive.nOpenError != 0) {
-            strText += "opens = " +
-                       (drive.nOpenError == PROBE_ERROR_ACCESS_DENIED ? std::string("denied")
-                                                                      : Utf8FromText(DecimalText(drive.nOpenError))) + "\n";
+            strText += FormatDriveSetOpensLine(drive.nOpenError);
             continue;
         }
         if ((drive.vendorIdentity.bSent && !drive.vendorIdentity.outcome.bReachedDrive) ||
             (drive.inquiry.bSent && !drive.inquiry.outcome.bReachedDrive))
-            strText += "pass_through = refused\n";
-        strText += FormatCommand("vendor_identity", drive.vendorIdentity);
-        strText += FormatCommand("inquiry", drive.inquiry);
+            strText += FormatDriveSetRefusedLine();
+        strText += FormatCommand(DRIVE_SET_VENDOR_IDENTITY, drive.vendorIdentity);
+        strText += FormatCommand(DRIVE_SET_INQUIRY, drive.inquiry);
     }
     return strText;
 }

@@ -9,7 +9,7 @@ const char PROBE_LAST_LETTER = 'Z';
 
 bool HasVolume(uint32_t nOpenError)
 {
-    return nOpenError != PROBE_ERROR_FILE_NOT_FOUND && nOpenError != PROBE_ERROR_PATH_NOT_FOUND;
+    return nOpenError != OS_ERROR_FILE_NOT_FOUND && nOpenError != OS_ERROR_PATH_NOT_FOUND;
 }
 
 // Opens the letter, sends one command, closes it: as the launcher's queries do.

@@ -13,11 +13,6 @@ const int PROBE_VERDICT_NOT_TARGET = 0;
 const int PROBE_VERDICT_CURRENT = 1;
 const int PROBE_VERDICT_OUTDATED = 2;
 
-// Windows error numbers the probe tells apart.
-const uint32_t PROBE_ERROR_FILE_NOT_FOUND = 2;
-const uint32_t PROBE_ERROR_PATH_NOT_FOUND = 3;
-const uint32_t PROBE_ERROR_ACCESS_DENIED = 5;
-
 // One command and what came back.
 struct ProbedCommand {
     bool bSent;

@@ -6,18 +6,6 @@
 
 using OrderedJson = nlohmann::ordered_json;
 
-std::string FormatHex(const std::vector<uint8_t>& abBytes)
-{
-    static const char HEX_DIGITS[] = "0123456789ABCDEF";
-    std::string strHex;
-    for (size_t i = 0; i < abBytes.size(); ++i) {
-        if (i > 0)
-            strHex += ' ';
-        strHex += HEX_DIGITS[abBytes[i] >> 4];
-        strHex += HEX_DIGITS[abBytes[i] & 0x0F];
-    }
-    return strHex;
-}
 
 
 static DriveText ModelText(ModelCode nModel)
@@ -35,12 +23,7 @@ static std::string OpenName(uint32_t nOpenError)
 {
     if (nOpenError == 0)
         return "ok";
-    return nOpenError == PROBE_ERROR_ACCESS_DENIED ? "access_denied" : "error:" + Utf8FromText(DecimalText(nOpenError));
-}
-
-static std::vector<uint8_t> SenseBytes(const CdbOutcome& outcome)
-{
-    return std::vector<uint8_t>(outcome.abSense, outcome.abSense + outcome.cbSense);
+    return nOpenError == OS_ERROR_ACCESS_DENIED ? "access_denied" : "error:" + Utf8FromText(DecimalText(nOpenError));
 }
 
 static OrderedJson CommandJson(const ProbedCommand& command)
@@ -50,8 +33,8 @@ static OrderedJson CommandJson(const ProbedCommand& command)
     OrderedJson answer;
     answer["reached_drive"] = command.outcome.bReachedDrive;
     answer["status"] = command.outcome.nScsiStatus;
-    answer["data_hex"] = FormatHex(command.abData);
-    answer["sense_hex"] = FormatHex(SenseBytes(command.outcome));
+    answer["data_hex"] = FormatHexBytes(command.abData.data(), command.abData.size());
+    answer["sense_hex"] = FormatHexBytes(command.outcome.abSense, command.outcome.cbSense);
     return answer;
 }
 
@@ -93,7 +76,7 @@ static DriveText PlainLine(const ProbedDrive& drive)
 {
     DriveText strLine(1, static_cast<wchar_t>(drive.chLetter));
     strLine += L": ";
-    if (drive.nOpenError == PROBE_ERROR_ACCESS_DENIED)
+    if (drive.nOpenError == OS_ERROR_ACCESS_DENIED)
         return strLine + L"access denied (start fwprobe as administrator to read this drive)";
     if (drive.nOpenError != 0)
         return strLine + L"does not open (Windows error " + NumberText(drive.nOpenError) + L")";

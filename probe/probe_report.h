@@ -8,4 +8,3 @@
 
 DriveText FormatPlainReport(const ProbeResult& result);
 std::string FormatJsonReport(const ProbeResult& result);
-std::string FormatHex(const std::vector<uint8_t>& abBytes);

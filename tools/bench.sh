@@ -1,10 +1,10 @@
 #!/bin/bash
 # make bench: the launcher's figures, each measured side by side in one run.
-# Needs a display (tools/with-display.sh gives one) and the built builds.
+# Needs a display (testing/scripts/with-display.sh gives one) and the built builds.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
-source "$root/tools/wine-env.sh"
-source "$root/tools/box-session.sh"
+source "$root/testing/scripts/wine-env.sh"
+source "$root/testing/scripts/box-session.sh"
 bin=$root/build/win32
 runs=${BENCH_RUNS:-10}
 work=$(mktemp -d /tmp/fwlaunch-bench.XXXXXX)

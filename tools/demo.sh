@@ -4,11 +4,11 @@
 # both packages; the product runs there under Wine through the drive
 # simulator's starter, every box is answered OK, and each box's caption and text and the exit status are
 # printed. A screenshot of each box goes to build/demo/. Needs a display
-# (tools/with-display.sh gives one).
+# (testing/scripts/with-display.sh gives one).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-source "$root/tools/wine-env.sh"
-source "$root/tools/box-session.sh"
+source "$root/testing/scripts/wine-env.sh"
+source "$root/testing/scripts/box-session.sh"
 bin=$root/build/win32
 shots=$root/build/demo
 mkdir -p "$shots"

@@ -2,11 +2,11 @@
 # make run: the product under Wine on this machine's own drives, in the
 # current folder. The boxes are read and answered by the test helper: the
 # confirmation is answered Cancel unless ANSWERS says otherwise, so that no
-# package runs without a person's word. Needs a display (tools/with-display.sh).
+# package runs without a person's word. Needs a display (testing/scripts/with-display.sh).
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
-source "$root/tools/wine-env.sh"
-source "$root/tools/box-session.sh"
+source "$root/testing/scripts/wine-env.sh"
+source "$root/testing/scripts/box-session.sh"
 work=$(mktemp -d /tmp/fwlaunch-run.XXXXXX)
 box_helper_start "$work" "${ANSWERS:-cancel}" --console-window
 rc=0

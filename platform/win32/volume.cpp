@@ -3,6 +3,10 @@
 
 #include "platform/win32/pass_through.h"
 
+static_assert(OS_ERROR_FILE_NOT_FOUND == ERROR_FILE_NOT_FOUND && OS_ERROR_PATH_NOT_FOUND == ERROR_PATH_NOT_FOUND &&
+                  OS_ERROR_ACCESS_DENIED == ERROR_ACCESS_DENIED,
+              "Windows error numbers");
+
 void PackPassThrough(const ScsiRequest& request, void* pvData, SPTD_WITH_SENSE* pBlock)
 {
     memset(pBlock, 0, sizeof(*pBlock));

@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 unset DISPLAY
-echo | "$here/tools/wine-run" "$exe" ACME 1.10 >"$out" 2>/dev/null
+echo | "$here/testing/scripts/wine-run" "$exe" ACME 1.10 >"$out" 2>/dev/null
 rc=$?
 if [ "$rc" -ne 255 ]; then
     echo "exit status $rc, expected 255 (-1)"; cat "$out"; exit 1

@@ -5,8 +5,8 @@
 # and must send the simulated drives nothing a driver would refuse.
 set -u
 e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-source "$e2e_root/tools/wine-env.sh"
-source "$e2e_root/tools/box-session.sh"
+source "$e2e_root/testing/scripts/wine-env.sh"
+source "$e2e_root/testing/scripts/box-session.sh"
 e2e_bin=${FWLAUNCH_BIN:-$e2e_root/build/win32}
 e2e_dir=$(mktemp -d /tmp/fwlaunch-e2e.XXXXXX)
 e2e_failures=0

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <string>
 
-#include "platform/sim/drive_set.h"
+#include "testing/drives/drive_set.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbData, size_t cbData)

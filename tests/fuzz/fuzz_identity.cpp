@@ -4,8 +4,8 @@
 
 #include "drive/identity.h"
 #include "drive/transport.h"
-#include "platform/sim/sim_drives.h"
-#include "platform/sim/sim_system.h"
+#include "testing/drives/sim_drives.h"
+#include "testing/native/sim_system.h"
 #include "tests/fuzz/fuzz_check.h"
 
 static DriveText WidenBytes(const std::string& str)

@@ -3,7 +3,7 @@
 // non-directory entry whose file name contains the digits.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include "platform/sim/sim_system.h"
+#include "testing/native/sim_system.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "updater/updater_package.h"
 

@@ -8,9 +8,9 @@
 #include "app/entry.h"
 #include "drive/transport.h"
 #include "platform/platform.h"
-#include "platform/sim/sim_drives.h"
+#include "testing/drives/sim_drives.h"
 #include "probe/drive_probe.h"
-#include "platform/sim/sim_system.h"
+#include "testing/native/sim_system.h"
 #include "tests/fuzz/fuzz_check.h"
 
 static const char* const PREFIXES[] = {"KDR 5120", "KDR 5121", "KDR 5320", "XYZ 9000"};

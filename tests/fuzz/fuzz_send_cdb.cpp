@@ -4,8 +4,8 @@
 
 #include "drive/identity.h"
 #include "drive/transport.h"
-#include "platform/sim/sim_drives.h"
-#include "platform/sim/sim_system.h"
+#include "testing/drives/sim_drives.h"
+#include "testing/native/sim_system.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pbData, size_t cbData)

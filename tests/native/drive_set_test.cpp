@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "platform/sim/drive_set.h"
+#include "testing/drives/drive_set.h"
 #include "tests/native/sim_fixture.h"
 
 class DriveSetTest : public SimTest {
@@ -48,10 +48,10 @@ TEST_F(DriveSetTest, ReadsTheDocumentedKeys)
     EXPECT_EQ(g.nStatus, 0x02);
     EXPECT_EQ(g.abSenseCode[1], 0x3A);
     EXPECT_EQ(g.nLatencyMs, 5u);
-    EXPECT_EQ(g.nOpenError, SIM_ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(g.nOpenError, OS_ERROR_FILE_NOT_FOUND);
     const SimDrive& h = aDrives['H' - 'A'];
     EXPECT_FALSE(h.bOpens);
-    EXPECT_EQ(h.nOpenError, SIM_ERROR_ACCESS_DENIED);
+    EXPECT_EQ(h.nOpenError, OS_ERROR_ACCESS_DENIED);
     EXPECT_EQ(h.abAttentionSense[1], 0x28);
     EXPECT_EQ(e.abAttentionSense[1], 0x29) << "power on reset unless the file says otherwise";
     EXPECT_FALSE(aDrives['F' - 'A'].bPresent) << "a letter without a section has no volume";

@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/drive_scan.h"
-#include "platform/sim/drive_set.h"
+#include "testing/drives/drive_set.h"
 #include "probe/drive_capture.h"
 #include "probe/drive_probe.h"
 #include "probe/probe_main.h"

@@ -86,15 +86,15 @@ TEST_F(SimDrivesTest, VolumePathsAndRefusedOpens)
     EXPECT_EQ(LetterIndexOfVolumePath(L"\\\\.\\PhysicalDrive0"), -1);
     SimDriveAt('E') = MakeSimDrive();
     SimDriveAt('E').bOpens = false;
-    SimDriveAt('E').nOpenError = SIM_ERROR_ACCESS_DENIED;
+    SimDriveAt('E').nOpenError = OS_ERROR_ACCESS_DENIED;
     SimDriveAt('F') = MakeSimDrive();
     SimDriveAt('F').bOpens = false;
     SimDriveAt('H') = MakeSimDrive();
     SimDriveAt('H').bOpens = false;
     SimDriveAt('H').nOpenError = 21;
-    EXPECT_EQ(OpenSimDrive('E' - 'A'), SIM_ERROR_ACCESS_DENIED);
-    EXPECT_EQ(OpenSimDrive('F' - 'A'), SIM_ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(OpenSimDrive('G' - 'A'), SIM_ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenSimDrive('E' - 'A'), OS_ERROR_ACCESS_DENIED);
+    EXPECT_EQ(OpenSimDrive('F' - 'A'), OS_ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(OpenSimDrive('G' - 'A'), OS_ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(OpenSimDrive('H' - 'A'), 21u);
     EXPECT_EQ(g_astrSimTrace, (std::vector<std::string>{"open E denied", "open F fail", "open G fail", "open H error 21"}));
 }

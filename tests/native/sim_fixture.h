@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "drive/transport.h"
-#include "platform/sim/sim_volumes.h"
-#include "platform/sim/sim_system.h"
+#include "testing/native/sim_volumes.h"
+#include "testing/native/sim_system.h"
 
 // Every test starts on a machine with no drives, no files and no boxes.
 class SimTest : public ::testing::Test {

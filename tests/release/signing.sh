@@ -27,7 +27,7 @@ expect "sums of the signed files" "$(cd "$work/x" && sha256sum -c --quiet SHA256
 expect "a bad pair of options" "$(SIGN_CERT="$work/cert.pem" DIST_DIR="$work/out" bash "$root/tools/dist.sh" 2>&1 >/dev/null; echo $?)" \
     "$(printf 'make dist: SIGN_CERT and SIGN_KEY go together\n2')"
 # The signed launcher under Wine, started with no console: it says so and exits -1.
-out=$(cd "$work" && unset DISPLAY && echo | "$root/tools/wine-run" "$work/x/fwlaunch.exe" ACME 1.10 2>/dev/null)
+out=$(cd "$work" && unset DISPLAY && echo | "$root/testing/scripts/wine-run" "$work/x/fwlaunch.exe" ACME 1.10 2>/dev/null)
 expect "signed launcher runs" "$? $(tr -d '\r' <<<"$out")" "255 Window handle is NULL"
 [ "$failures" -eq 0 ] && echo ok
 exit $((failures > 0))

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/sim/sim_file.h"
+#include "testing/drive_sim/sim_file.h"
 
 // The folder of the running test program, with a trailing backslash.
 std::wstring ProgramFolder();

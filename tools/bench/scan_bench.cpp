@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "app/drive_scan.h"
-#include "platform/sim/drive_set.h"
-#include "platform/sim/sim_system.h"
+#include "testing/drives/drive_set.h"
+#include "testing/native/sim_system.h"
 
 int main(int argc, char** argv)
 {

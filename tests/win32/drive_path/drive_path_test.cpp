@@ -10,7 +10,7 @@
 
 #include "drive/identity.h"
 #include "drive/transport.h"
-#include "platform/sim/sim_file.h"
+#include "testing/drive_sim/sim_file.h"
 
 class DrivePathTest : public ::testing::Test {
 protected:

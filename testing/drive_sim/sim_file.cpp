@@ -1,8 +1,6 @@
-#include "platform/sim/sim_file.h"
+#include "testing/drive_sim/sim_file.h"
 
 #include <windows.h>
-
-#include "platform/sim/drive_set.h"
 
 
 DriveText ReadEnvironmentText(const wchar_t* pszName)
@@ -55,35 +53,10 @@ void AppendLineToFile(const DriveText& strPath, const std::string& strLine)
     CloseHandle(hFile);
 }
 
-std::string Utf8FromWide(const DriveText& strText)
-{
-    if (strText.empty())
-        return std::string();
-    int cb = WideCharToMultiByte(CP_UTF8, 0, strText.c_str(), static_cast<int>(strText.size()), nullptr, 0,
-                                 nullptr, nullptr);
-    std::string strBytes(static_cast<size_t>(cb), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, strText.c_str(), static_cast<int>(strText.size()), &strBytes[0], cb, nullptr,
-                        nullptr);
-    return strBytes;
-}
-
 void WriteErrorLine(const std::string& strLine)
 {
     std::string strBytes = strLine + "\n";
     DWORD cbWritten = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), strBytes.data(), static_cast<DWORD>(strBytes.size()), &cbWritten,
               nullptr);
-}
-
-std::string ReadSimDriveSetFile(SimDrive aDrives[SIM_LETTERS])
-{
-    DriveText strPath = ReadEnvironmentText(L"FWLAUNCH_SIM_DRIVES");
-    std::string strText, strError;
-    if (strPath.empty())
-        return "FWLAUNCH_SIM_DRIVES: not set";
-    if (!ReadWholeFile(strPath, &strText))
-        return Utf8FromWide(strPath) + ":0: cannot be read";
-    if (!ParseDriveSet(strText, aDrives, &strError))
-        return Utf8FromWide(strPath) + ":" + strError;
-    return std::string();
 }

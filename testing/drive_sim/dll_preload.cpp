@@ -1,4 +1,4 @@
-#include "tests/win32/drive_sim/dll_preload.h"
+#include "testing/drive_sim/dll_preload.h"
 
 #include <cstring>
 #include <vector>

@@ -11,9 +11,10 @@
 
 #include <cstring>
 
-#include "platform/sim/sim_drives.h"
-#include "platform/sim/sim_file.h"
-#include "tests/win32/drive_sim/sptd_block.h"
+#include "testing/drives/sim_drives.h"
+#include "testing/drive_sim/drive_set_file.h"
+#include "testing/drive_sim/sim_file.h"
+#include "testing/drive_sim/sptd_block.h"
 
 static DriveText g_strTracePath;
 
@@ -172,7 +173,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD nReason, LPVOID)
     g_pfnSimTrace = AppendToTraceFile;
     wchar_t szProgram[MAX_PATH * 2] = {0};
     GetModuleFileNameW(nullptr, szProgram, MAX_PATH * 2);
-    RecordSimEvent("program " + Utf8FromWide(szProgram));
+    RecordSimEvent("program " + Utf8FromText(szProgram));
     HMODULE hProgram = GetModuleHandleW(nullptr);
     RedirectImport(hProgram, "KERNEL32.dll", "CreateFileW", reinterpret_cast<void*>(SimCreateFileW));
     RedirectImport(hProgram, "KERNEL32.dll", "DeviceIoControl", reinterpret_cast<void*>(SimDeviceIoControl));

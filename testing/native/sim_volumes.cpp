@@ -1,4 +1,4 @@
-#include "platform/sim/sim_volumes.h"
+#include "testing/native/sim_volumes.h"
 
 #include <cstring>
 
@@ -10,7 +10,7 @@ static uintptr_t g_nNextSimHandle = 0x5100;
 OsHandle OpenVolume(const DriveText& strDevicePath, uint32_t* pnError)
 {
     int nIndex = LetterIndexOfVolumePath(strDevicePath);
-    uint32_t nError = SIM_ERROR_FILE_NOT_FOUND;
+    uint32_t nError = OS_ERROR_FILE_NOT_FOUND;
     if (nIndex < 0)
         RecordSimEvent("open ? fail");
     else

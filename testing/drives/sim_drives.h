@@ -10,9 +10,13 @@
 #include <vector>
 
 #include "platform/drive_text.h"
+#include "platform/platform.h"
 
 const int SIM_LETTERS = 26;
 const int SIM_FOREVER = -1;
+// The answers' layouts with offsets of the simulator's own, not the
+// product's (drive/scsi_facts.h): as the oracle it must not share the
+// facts it checks.
 const size_t SIM_VENDOR_IDENTITY_BYTES = 48;
 const size_t SIM_VENDOR_IDENTITY_TEXT_OFFSET = 16;
 const size_t SIM_INQUIRY_BYTES = 36;
@@ -56,9 +60,6 @@ struct SimDrive {
     std::vector<SimAnswer> aScript;         // answers to the sends after each open, then the above
 };
 
-// Windows error numbers of a failed open.
-const uint32_t SIM_ERROR_FILE_NOT_FOUND = 2;
-const uint32_t SIM_ERROR_ACCESS_DENIED = 5;
 
 // One command as the drive receives it.
 struct SimCommand {
@@ -98,7 +99,6 @@ SimDrive MakeTargetDrive(const std::string& strVendorIdentity, const std::string
 // package's file name take their revision after update.
 void ApplySimPackageRun(const std::string& strFileName);
 void RecordSimEvent(const std::string& strLine);
-std::string FormatHexBytes(const uint8_t* pb, size_t cb);
 
 // The letter index of a raw volume path \\.\X: (or \\?\X:), or -1 when the
 // path names no volume.

@@ -13,8 +13,8 @@
 
 #include <cstdlib>
 
-#include "platform/sim/drive_set.h"
-#include "platform/sim/sim_file.h"
+#include "testing/drives/drive_set.h"
+#include "testing/drive_sim/sim_file.h"
 
 static LONG WINAPI DieOnException(EXCEPTION_POINTERS*)
 {
@@ -49,7 +49,7 @@ int wmain()
     if (!strSleep.empty())
         Sleep(static_cast<DWORD>(wcstoul(strSleep.c_str(), nullptr, 10)));
 
-    std::string strName = Utf8FromWide(strModule.substr(strModule.find_last_of(L"\\/") + 1));
+    std::string strName = Utf8FromText(strModule.substr(strModule.find_last_of(L"\\/") + 1));
 
     DriveText strTrace = ReadEnvironmentText(L"FWLAUNCH_SIM_TRACE");
     DriveText strGate = ReadEnvironmentText(L"FAKE_UPDATER_GATE");

@@ -1,4 +1,4 @@
-#include "platform/sim/sim_drives.h"
+#include "testing/drives/sim_drives.h"
 
 #include <algorithm>
 #include <chrono>
@@ -50,7 +50,7 @@ SimDrive MakeSimDrive()
     SimDrive drive;
     drive.bPresent = true;
     drive.bOpens = true;
-    drive.nOpenError = SIM_ERROR_FILE_NOT_FOUND;
+    drive.nOpenError = OS_ERROR_FILE_NOT_FOUND;
     drive.abInquiry.assign(SIM_INQUIRY_BYTES, ' ');
     const uint8_t abHeader[8] = {0x00, 0x00, 0x05, 0x02, SIM_INQUIRY_BYTES - 5, 0x00, 0x00, 0x00};
     memcpy(drive.abInquiry.data(), abHeader, sizeof(abHeader));
@@ -117,19 +117,6 @@ void ApplySimPackageRun(const std::string& strFileName)
     }
 }
 
-std::string FormatHexBytes(const uint8_t* pb, size_t cb)
-{
-    static const char HEX_DIGITS[] = "0123456789ABCDEF";
-    std::string strResult;
-    for (size_t i = 0; i < cb; ++i) {
-        if (i > 0)
-            strResult += ' ';
-        strResult += HEX_DIGITS[pb[i] >> 4];
-        strResult += HEX_DIGITS[pb[i] & 0x0F];
-    }
-    return strResult;
-}
-
 static std::string LetterText(int nIndex)
 {
     return nIndex < 0 ? std::string("-") : std::string(1, static_cast<char>('A' + nIndex));
@@ -152,9 +139,9 @@ uint32_t OpenSimDrive(int nIndex)
 {
     const SimDrive& drive = g_aSimDrive[nIndex];
     if (!drive.bPresent || !drive.bOpens) {
-        uint32_t nError = drive.bPresent ? drive.nOpenError : SIM_ERROR_FILE_NOT_FOUND;
-        std::string strWhat = nError == SIM_ERROR_FILE_NOT_FOUND ? " fail"
-                              : nError == SIM_ERROR_ACCESS_DENIED ? " denied"
+        uint32_t nError = drive.bPresent ? drive.nOpenError : OS_ERROR_FILE_NOT_FOUND;
+        std::string strWhat = nError == OS_ERROR_FILE_NOT_FOUND ? " fail"
+                              : nError == OS_ERROR_ACCESS_DENIED ? " denied"
                                                                   : " error " + std::to_string(nError);
         RecordSimEvent("open " + LetterText(nIndex) + strWhat);
         return nError;

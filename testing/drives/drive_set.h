@@ -4,7 +4,7 @@
 // canonical form when a test updater changes a drive.
 #include <string>
 
-#include "platform/sim/sim_drives.h"
+#include "testing/drives/sim_drives.h"
 
 // Fills aDrives (all 26 letters) from the text. On a malformed file returns
 // false with *pstrError = "LINE: what is wrong" and leaves aDrives as it was.

@@ -2,16 +2,16 @@
 # Runs a command with a private Xvfb display and a warm Wine prefix, and
 # ends both afterwards.
 set -u
-here=$(cd "$(dirname "$0")/.." && pwd)
+here=$(cd "$(dirname "$0")/../.." && pwd)
 display=:${FWLAUNCH_DISPLAY:-73}
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.2; done
-source "$here/tools/wine-env.sh"
-source "$here/tools/box-session.sh"
+source "$here/testing/scripts/wine-env.sh"
+source "$here/testing/scripts/box-session.sh"
 wineboot -i >/dev/null 2>&1
-wine regedit "$(echo "Z:$here/tools/wine-fonts.reg" | tr / '\\')" >/dev/null 2>&1
+wine regedit "$(echo "Z:$here/testing/scripts/wine-fonts.reg" | tr / '\\')" >/dev/null 2>&1
 wineserver -p
 # One Wine program holds the desktop for the whole session, so that the
 # desktop's own process keeps the display it was started with. Without it a

@@ -13,8 +13,9 @@
 // simulator, with status 4.
 #include <windows.h>
 
-#include "platform/sim/sim_file.h"
-#include "tests/win32/drive_sim/dll_preload.h"
+#include "testing/drive_sim/drive_set_file.h"
+#include "testing/drive_sim/sim_file.h"
+#include "testing/drive_sim/dll_preload.h"
 
 const int EXIT_BAD_DRIVE_SET = 3;
 const int EXIT_NOT_STARTED = PRELOAD_FAILED_EXIT_CODE;
@@ -142,7 +143,7 @@ int wmain(int argc, wchar_t** argv)
             strStatusFile = argv[++nFirst];
             strCommandLine = CommandLinePastFirstWord(strCommandLine.c_str());
         } else {
-            return StopWithMessage("unknown option " + Utf8FromWide(argv[nFirst]), EXIT_NOT_STARTED);
+            return StopWithMessage("unknown option " + Utf8FromText(argv[nFirst]), EXIT_NOT_STARTED);
         }
         strCommandLine = CommandLinePastFirstWord(strCommandLine.c_str());
     }
@@ -152,7 +153,7 @@ int wmain(int argc, wchar_t** argv)
             EXIT_NOT_STARTED);
     DriveText strProgram = FullPathOf(argv[nFirst]);
     if (!IsFile(strProgram))
-        return StopWithMessage("no such program: " + Utf8FromWide(argv[nFirst]), EXIT_NOT_STARTED);
+        return StopWithMessage("no such program: " + Utf8FromText(argv[nFirst]), EXIT_NOT_STARTED);
     SimDrive aDrives[SIM_LETTERS];
     std::string strDriveSetError = ReadSimDriveSetFile(aDrives);
     if (!strDriveSetError.empty())
@@ -182,7 +183,7 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION process;
     if (!CreateProcessW(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, TRUE, nCreationFlags, nullptr,
                         nullptr, &startup, &process))
-        return StopWithMessage("cannot start " + Utf8FromWide(strProgram) + ": error " +
+        return StopWithMessage("cannot start " + Utf8FromText(strProgram) + ": error " +
                                    std::to_string(GetLastError()),
                                EXIT_NOT_STARTED);
     std::string strError;

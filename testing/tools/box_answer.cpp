@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/sim_file.h"
+#include "testing/drive_sim/sim_file.h"
 
 static DriveText g_strOut;
 
@@ -36,7 +36,7 @@ static std::string EscapeLineBreaks(const std::wstring& strText)
         else
             strEscaped += ch;
     }
-    return Utf8FromWide(strEscaped);
+    return Utf8FromText(strEscaped);
 }
 
 static std::wstring WindowText(HWND hwnd)
@@ -110,7 +110,7 @@ static void AnswerBox(HWND hwndBox, const std::wstring& strAnswer, const DriveTe
     EnumChildWindows(hwndBox, CollectChild, reinterpret_cast<LPARAM>(&content));
     std::string strButtons;
     for (const auto& button : content.aButtons)
-        strButtons += (strButtons.empty() ? "" : " ") + Utf8FromWide(button.first);
+        strButtons += (strButtons.empty() ? "" : " ") + Utf8FromText(button.first);
     Report("caption: " + EscapeLineBreaks(WindowText(hwndBox)));
     Report("text: " + EscapeLineBreaks(content.strText));
     Report("buttons: " + strButtons);
@@ -120,7 +120,7 @@ static void AnswerBox(HWND hwndBox, const std::wstring& strAnswer, const DriveTe
         PumpMessages();
         Sleep(50);
     }
-    Report("answer: " + Utf8FromWide(strAnswer));
+    Report("answer: " + Utf8FromText(strAnswer));
     WORD nId = strAnswer == L"cancel" ? IDCANCEL : IDOK;
     HWND hwndButton = GetDlgItem(hwndBox, nId);
     PostMessageW(hwndBox, WM_COMMAND, MAKEWPARAM(nId, BN_CLICKED), reinterpret_cast<LPARAM>(hwndButton));

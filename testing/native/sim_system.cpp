@@ -1,8 +1,8 @@
-#include "platform/sim/sim_system.h"
+#include "testing/native/sim_system.h"
 
 #include "platform/platform.h"
-#include "platform/sim/sim_catalogue.h"
-#include "platform/sim/sim_drives.h"
+#include "testing/native/sim_catalogue.h"
+#include "testing/drives/sim_drives.h"
 
 const OsHandle OS_INVALID_HANDLE = reinterpret_cast<OsHandle>(static_cast<intptr_t>(-1));
 

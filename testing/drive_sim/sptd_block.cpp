@@ -1,8 +1,8 @@
-#include "tests/win32/drive_sim/sptd_block.h"
+#include "testing/drive_sim/sptd_block.h"
 
 #include <cstring>
 
-#include "platform/sim/sim_drives.h"
+#include "testing/drives/sim_drives.h"
 
 static uint32_t ReadField(const void* pvBlock, size_t nOffset, size_t cbField)
 {

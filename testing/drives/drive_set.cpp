@@ -1,7 +1,9 @@
-#include "platform/sim/drive_set.h"
+#include "testing/drives/drive_set.h"
 
 #include <cstdlib>
 #include <cstring>
+
+#include "probe/drive_set_writer.h"
 
 const size_t MAX_ANSWER_BYTES = 256;
 const size_t MAX_TEXT_BYTES = 64;
@@ -223,7 +225,7 @@ bool ApplyKey(const std::string& strKey, const std::string& strValue, SectionVal
     if (strKey == "opens") {
         int nError = 0;
         if (strValue == "no" || strValue == "denied") {
-            nError = static_cast<int>(strValue == "no" ? SIM_ERROR_FILE_NOT_FOUND : SIM_ERROR_ACCESS_DENIED);
+            nError = static_cast<int>(strValue == "no" ? OS_ERROR_FILE_NOT_FOUND : OS_ERROR_ACCESS_DENIED);
         } else if (strValue != "yes" && (!ParseCount(strValue, MAX_ERROR_NUMBER, false, &nError, pstrWhat) ||
                                          nError == 0)) {
             *pstrWhat = "opens takes yes, no, denied or a Windows error number";
@@ -315,40 +317,12 @@ bool ParseDriveSet(const std::string& strText, SimDrive aDrives[SIM_LETTERS], st
     return true;
 }
 
-static std::string QuoteBytes(const std::string& strBytes)
-{
-    static const char HEX_DIGITS[] = "0123456789ABCDEF";
-    std::string strResult = "\"";
-    for (unsigned char ch : strBytes) {
-        if (ch == '\\' || ch == '"') {
-            strResult += '\\';
-            strResult += static_cast<char>(ch);
-        } else if (ch < 0x20 || ch >= 0x7F || ch == '#') {
-            strResult += "\\x";
-            strResult += HEX_DIGITS[ch >> 4];
-            strResult += HEX_DIGITS[ch & 0x0F];
-        } else {
-            strResult += static_cast<char>(ch);
-        }
-    }
-    return strResult + "\"";
-}
-
-static std::string FormatCommandFailure(const std::string& strKey, const SimCommandFailure& failure)
+// Written with the product's own writer: a capture and these files are one format.
+static std::string FormatCommandFailure(const char* pszCommand, const SimCommandFailure& failure)
 {
     if (failure.nStatus == 0)
         return std::string();
-    std::string strText = strKey + "_status = " + FormatHexBytes(&failure.nStatus, 1) + "\n";
-    if (!failure.abSense.empty())
-        strText += strKey + "_sense_hex = " + FormatHexBytes(failure.abSense.data(), failure.abSense.size()) + "\n";
-    return strText;
-}
-
-static std::string FormatOpenError(uint32_t nError)
-{
-    if (nError == SIM_ERROR_FILE_NOT_FOUND)
-        return "no";
-    return nError == SIM_ERROR_ACCESS_DENIED ? "denied" : std::to_string(nError);
+    return FormatDriveSetFailureLines(pszCommand, failure.nStatus, failure.abSense.data(), failure.abSense.size());
 }
 
 std::string FormatDriveSet(const SimDrive aDrives[SIM_LETTERS])
@@ -358,30 +332,30 @@ std::string FormatDriveSet(const SimDrive aDrives[SIM_LETTERS])
         const SimDrive& drive = aDrives[i];
         if (!drive.bPresent)
             continue;
-        strText += std::string("[") + static_cast<char>('A' + i) + "]\n";
-        strText += "vendor_identity_hex = " +
-                   FormatHexBytes(drive.abVendorIdentity.data(), drive.abVendorIdentity.size()) + "\n";
-        strText += "inquiry_hex = " + FormatHexBytes(drive.abInquiry.data(), drive.abInquiry.size()) + "\n";
+        strText += FormatDriveSetSection(static_cast<char>('A' + i));
+        strText += FormatDriveSetDataLine(DRIVE_SET_VENDOR_IDENTITY, drive.abVendorIdentity.data(),
+                                          drive.abVendorIdentity.size());
+        strText += FormatDriveSetDataLine(DRIVE_SET_INQUIRY, drive.abInquiry.data(), drive.abInquiry.size());
         if (drive.nUnitAttentions != 0)
-            strText += "unit_attentions = " +
-                       (drive.nUnitAttentions == SIM_FOREVER ? std::string("forever")
-                                                             : std::to_string(drive.nUnitAttentions)) + "\n";
+            strText += FormatDriveSetValueLine("unit_attentions", drive.nUnitAttentions == SIM_FOREVER
+                                                                      ? std::string("forever")
+                                                                      : std::to_string(drive.nUnitAttentions));
         if (memcmp(drive.abAttentionSense, MakeSimDrive().abAttentionSense, 3) != 0)
-            strText += "unit_attention_sense = " + FormatHexBytes(drive.abAttentionSense, 3) + "\n";
+            strText += FormatDriveSetHexLine("unit_attention_sense", drive.abAttentionSense, 3);
         if (drive.bSenseData)
-            strText += "sense = " + FormatHexBytes(drive.abSenseCode, 3) + "\n";
+            strText += FormatDriveSetHexLine("sense", drive.abSenseCode, 3);
         if (!drive.bOpens)
-            strText += "opens = " + FormatOpenError(drive.nOpenError) + "\n";
+            strText += FormatDriveSetOpensLine(drive.nOpenError);
         if (!drive.strUpdatedBy.empty())
-            strText += "updated_by = " + QuoteBytes(drive.strUpdatedBy) + "\n";
+            strText += FormatDriveSetTextLine("updated_by", drive.strUpdatedBy);
         if (!drive.strRevisionAfterUpdate.empty())
-            strText += "revision_after_update = " + QuoteBytes(drive.strRevisionAfterUpdate) + "\n";
-        strText += FormatCommandFailure("inquiry", drive.inquiryFailure);
-        strText += FormatCommandFailure("vendor_identity", drive.vendorIdentityFailure);
+            strText += FormatDriveSetTextLine("revision_after_update", drive.strRevisionAfterUpdate);
+        strText += FormatCommandFailure(DRIVE_SET_INQUIRY, drive.inquiryFailure);
+        strText += FormatCommandFailure(DRIVE_SET_VENDOR_IDENTITY, drive.vendorIdentityFailure);
         if (drive.bDeviceCallFails)
-            strText += "pass_through = refused\n";
+            strText += FormatDriveSetRefusedLine();
         if (drive.nLatencyMs != 0)
-            strText += "latency_ms = " + std::to_string(drive.nLatencyMs) + "\n";
+            strText += FormatDriveSetValueLine("latency_ms", std::to_string(drive.nLatencyMs));
         strText += "\n";
     }
     return strText;
