@@ -20,8 +20,7 @@ bool HasBothArguments(int nPositional, DriveText* pstrError)
     return false;
 }
 
-bool TakeFileArgument(int argc, const wchar_t* const* argv, int* pnIndex, DriveText* pstrPath,
-                      DriveText* pstrError)
+bool TakeFileArgument(int argc, const wchar_t* const* argv, int* pnIndex, DriveText* pstrPath, DriveText* pstrError)
 {
     DriveText strOption = argv[*pnIndex];
     int nNext = *pnIndex + 1;

@@ -13,5 +13,4 @@ bool HasBothArguments(int nPositional, DriveText* pstrError);
 // The file name after the option at *pnIndex, which then moves past it;
 // false, with the error, when there is none or the option was given before.
 // A following option is no file name.
-bool TakeFileArgument(int argc, const wchar_t* const* argv, int* pnIndex, DriveText* pstrPath,
-                      DriveText* pstrError);
+bool TakeFileArgument(int argc, const wchar_t* const* argv, int* pnIndex, DriveText* pstrPath, DriveText* pstrError);

@@ -27,8 +27,7 @@ DriveText ReadTargetEntry(char chLetter)
     return strEntry;
 }
 
-void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetList* pList,
-                RecognisedList* pRecognised)
+void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetList* pList, RecognisedList* pRecognised)
 {
     if (pRecognised != nullptr)
         pRecognised->nDrives = 0;
@@ -43,7 +42,8 @@ void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetLi
         DriveText strRevision;
         bool bOutdated = CheckFirmwareRevision(strNewestRev, chLetter, &strRevision);
         if (pRecognised != nullptr && pRecognised->nDrives < TARGET_SLOTS)
-            pRecognised->aDrives[pRecognised->nDrives++] = RecognisedDrive{chLetter, strEntry, nCode, strRevision, bOutdated};
+            pRecognised->aDrives[pRecognised->nDrives++] =
+                RecognisedDrive{chLetter, strEntry, nCode, strRevision, bOutdated};
         if (bOutdated && pList->nTargets < TARGET_SLOTS) {
             pList->achTargetLetter[pList->nTargets] = chLetter;
             pList->astrTargetEntry[pList->nTargets] = strEntry;

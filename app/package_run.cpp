@@ -8,8 +8,8 @@ static void TellUpdaterEvent(UpdaterEventFn pfnEvent, const UpdaterRecord& recor
         pfnEvent(record, bEnded, pvContext);
 }
 
-bool RunUpdaterPackages(const DriveText& strTag, const TargetList& list, uint32_t nStartFlags,
-                        UpdaterRecords* pRecords, UpdaterEventFn pfnEvent, void* pvContext)
+bool RunUpdaterPackages(const DriveText& strTag, const TargetList& list, uint32_t nStartFlags, UpdaterRecords* pRecords,
+                        UpdaterEventFn pfnEvent, void* pvContext)
 {
     bool bAllStarted = true;
     bool bModel0Done = false;

@@ -30,8 +30,8 @@ typedef void (*UpdaterEventFn)(const UpdaterRecord& record, bool bEnded, void* p
 // Re-reads each target's identity and runs each model's package once, on
 // behalf of the first target whose re-read identity is of that model; it is
 // expected to update them all. False when a package failed to start.
-bool RunUpdaterPackages(const DriveText& strTag, const TargetList& list, uint32_t nStartFlags,
-                        UpdaterRecords* pRecords, UpdaterEventFn pfnEvent, void* pvContext);
+bool RunUpdaterPackages(const DriveText& strTag, const TargetList& list, uint32_t nStartFlags, UpdaterRecords* pRecords,
+                        UpdaterEventFn pfnEvent, void* pvContext);
 
 // What the verification read of one target.
 struct TargetCheck {

@@ -42,8 +42,7 @@ static DriveText ComposeReport(const DriveText& strNewestRev, const TargetList& 
     return strText;
 }
 
-void RunUpdateSequence(const DriveText& strTag, const DriveText& strNewestRev, const TargetList& list,
-                       int* pnRetCode)
+void RunUpdateSequence(const DriveText& strTag, const DriveText& strNewestRev, const TargetList& list, int* pnRetCode)
 {
     if (list.nFound == 0) {
         ShowNotice(MSG_NO_TARGET);

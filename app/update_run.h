@@ -11,5 +11,4 @@ extern const wchar_t LIST_SEPARATOR[];
 DriveText ComposeConfirmation(const TargetList& list);
 // Sets *pnRetCode to 1 when a package failed to start, or when the
 // confirmation box was closed by anything but OK or Cancel.
-void RunUpdateSequence(const DriveText& strTag, const DriveText& strNewestRev, const TargetList& list,
-                       int* pnRetCode);
+void RunUpdateSequence(const DriveText& strTag, const DriveText& strNewestRev, const TargetList& list, int* pnRetCode);

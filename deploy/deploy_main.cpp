@@ -66,7 +66,8 @@ static void UpdateDrives(DeployOutput* pOutput, DeployResult* pResult)
         for (int i = 0; i < pResult->nDrives; ++i) {
             const RecognisedDrive& scanned = pResult->aDrives[i].scanned;
             if (scanned.bOutdated && !HasUpdaterFor(updaters, scanned.nModel) && updaters.nUpdaters < UPDATER_MODELS) {
-                updaters.aUpdaters[updaters.nUpdaters++] = UpdaterRecord{scanned.nModel, DriveText(), PackageRun{false, false, 0}};
+                updaters.aUpdaters[updaters.nUpdaters++] =
+                    UpdaterRecord{scanned.nModel, DriveText(), PackageRun{false, false, 0}};
                 WriteDeployLine(pOutput, FormatUnsearchedLine(scanned.nModel));
             }
         }

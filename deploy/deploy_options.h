@@ -6,7 +6,7 @@
 struct DeployOptions {
     DriveText strTag;
     DriveText strNewestRevision;
-    bool bYes;                // the consent to start updaters without asking
+    bool bYes;  // the consent to start updaters without asking
     bool bJson;
     DriveText strReportPath;  // empty: no report file
     DriveText strLogPath;     // empty: no log

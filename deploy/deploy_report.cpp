@@ -6,8 +6,8 @@ using OrderedJson = nlohmann::ordered_json;
 
 std::string OutcomeName(int nOutcome)
 {
-    static const char* const APSZ_OUTCOMES[] = {"no_target", "current", "updated", "failed",
-                                                "restart_required", "busy", "not_elevated"};
+    static const char* const APSZ_OUTCOMES[] = {"no_target",        "current", "updated",     "failed",
+                                                "restart_required", "busy",    "not_elevated"};
     return nOutcome >= 0 && nOutcome <= DEPLOY_OUTCOME_NOT_ELEVATED ? APSZ_OUTCOMES[nOutcome] : "failed";
 }
 
@@ -86,8 +86,8 @@ static OrderedJson UpdaterJson(const UpdaterRecord& updater)
     item["model"] = Utf8FromText(PackageDigits(updater.nModel));
     item["path"] = updater.strPath.empty() ? OrderedJson(nullptr) : OrderedJson(Utf8FromText(updater.strPath));
     item["started"] = updater.run.bStarted;
-    item["exit_code"] = updater.run.bStarted && updater.run.bExitCodeRead ? OrderedJson(updater.run.nExitCode)
-                                                                          : OrderedJson(nullptr);
+    item["exit_code"] =
+        updater.run.bStarted && updater.run.bExitCodeRead ? OrderedJson(updater.run.nExitCode) : OrderedJson(nullptr);
     return item;
 }
 

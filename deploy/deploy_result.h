@@ -35,11 +35,11 @@ const int DRIVE_RESULT_STILL_OUTDATED = 2;
 const int DRIVE_RESULT_RESTART_REQUIRED = 3;
 
 struct DeployedDrive {
-    RecognisedDrive scanned;    // as the scan saw it
-    bool bVerified;             // a target, read again after the updaters
+    RecognisedDrive scanned;  // as the scan saw it
+    bool bVerified;           // a target, read again after the updaters
     bool bOutdatedAfter;
     DriveText strRevisionAfter;
-    int nResult;                // DRIVE_RESULT_..., set by DecideDeployOutcome
+    int nResult;  // DRIVE_RESULT_..., set by DecideDeployOutcome
 };
 
 struct DeployResult {

@@ -14,7 +14,6 @@ const ModelCode MODEL_CODE_5120 = 2;  // identity prefix "KDR 5120"
 const ModelCode MODEL_CODE_5320 = 3;  // package digits only
 const ModelCode MODEL_CODE_NONE = 4;  // not a target
 
-
 // Characters 0..7 are the model prefix, the tag starts at 8 (at most 16).
 DriveText ReadVendorIdentity(char chLetter);
 // "X : " followed by INQUIRY bytes 8..44; the revision sits at 28.

@@ -11,8 +11,8 @@
 inline constexpr uint8_t INQUIRY_CDB[12] = {0x12, 0x00, 0x00, 0x00, 0xFE, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
 const uint32_t INQUIRY_TRANSFER_LENGTH = 254;
 // READ BUFFER(10), mode 02h (data), buffer ID F1h, offset 0, allocation length 48.
-inline constexpr uint8_t VENDOR_IDENTITY_CDB[12] = {0x3C, 0x02, 0xF1, 0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x00, 0x00,
-                                                    0x00};
+inline constexpr uint8_t VENDOR_IDENTITY_CDB[12] = {0x3C, 0x02, 0xF1, 0x00, 0x00, 0x00,
+                                                    0x00, 0x00, 0x30, 0x00, 0x00, 0x00};
 const uint32_t VENDOR_IDENTITY_TRANSFER_LENGTH = 48;
 // Every answer is read into a zeroed buffer of this size.
 const int IDENTITY_BUFFER_BYTES = 256;

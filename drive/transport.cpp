@@ -79,8 +79,7 @@ bool SendCdbWithOutcome(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_B
 SenseClass ClassifySense(uint8_t nSenseKey, uint8_t nAsc, uint8_t nAscq)
 {
     switch (nSenseKey) {
-    case 0x00:
-        return (nAsc == 0x00 && nAscq == 0x00) ? SENSE_CLASS_NONE : SENSE_CLASS_OTHER;
+    case 0x00: return (nAsc == 0x00 && nAscq == 0x00) ? SENSE_CLASS_NONE : SENSE_CLASS_OTHER;
     case 0x02:
         if (nAsc == 0x04) {
             if (nAscq == 0x01)
@@ -105,7 +104,6 @@ SenseClass ClassifySense(uint8_t nSenseKey, uint8_t nAsc, uint8_t nAscq)
         if (nAsc == 0x29 && nAscq == 0x00)
             return SENSE_CLASS_POWER_ON_RESET;
         return SENSE_CLASS_OTHER;
-    default:
-        return SENSE_CLASS_OTHER;
+    default: return SENSE_CLASS_OTHER;
     }
 }

@@ -8,16 +8,16 @@
 
 typedef int32_t SenseClass;
 
-const SenseClass SENSE_CLASS_NONE = 0;               // [00, 00, 00] no sense
-const SenseClass SENSE_CLASS_OTHER = 1;              // anything not listed here
-const SenseClass SENSE_CLASS_BECOMING_READY = 2;     // [02, 04, 01]
-const SenseClass SENSE_CLASS_INIT_REQUIRED = 3;      // [02, 04, 02]
-const SenseClass SENSE_CLASS_LONG_WRITE = 4;         // [02, 04, 08]
-const SenseClass SENSE_CLASS_NO_MEDIUM = 5;          // [02, 3A, 00..02]
-const SenseClass SENSE_CLASS_COMM_TIMEOUT = 6;       // [04, 08, 01]
-const SenseClass SENSE_CLASS_SELF_CONFIG_FAILED = 7; // [04, 4C, 00]
-const SenseClass SENSE_CLASS_MEDIUM_CHANGED = 8;     // [06, 28, 00] unit attention
-const SenseClass SENSE_CLASS_POWER_ON_RESET = 9;     // [06, 29, 00] unit attention
+const SenseClass SENSE_CLASS_NONE = 0;                // [00, 00, 00] no sense
+const SenseClass SENSE_CLASS_OTHER = 1;               // anything not listed here
+const SenseClass SENSE_CLASS_BECOMING_READY = 2;      // [02, 04, 01]
+const SenseClass SENSE_CLASS_INIT_REQUIRED = 3;       // [02, 04, 02]
+const SenseClass SENSE_CLASS_LONG_WRITE = 4;          // [02, 04, 08]
+const SenseClass SENSE_CLASS_NO_MEDIUM = 5;           // [02, 3A, 00..02]
+const SenseClass SENSE_CLASS_COMM_TIMEOUT = 6;        // [04, 08, 01]
+const SenseClass SENSE_CLASS_SELF_CONFIG_FAILED = 7;  // [04, 4C, 00]
+const SenseClass SENSE_CLASS_MEDIUM_CHANGED = 8;      // [06, 28, 00] unit attention
+const SenseClass SENSE_CLASS_POWER_ON_RESET = 9;      // [06, 29, 00] unit attention
 
 const int SCSI_CDB_BYTES = 12;
 const uint8_t SCSI_REQUEST_SENSE_LENGTH = 18;
@@ -30,11 +30,11 @@ extern OsHandle g_hDrive;
 
 // What a command came to in the end, for programs that report on a drive.
 struct CdbOutcome {
-    bool bReachedDrive;        // false when the device call itself failed
+    bool bReachedDrive;  // false when the device call itself failed
     uint8_t nScsiStatus;
     uint8_t abSense[SCSI_SENSE_AREA_BYTES];
-    uint8_t cbSense;           // sense bytes the drive returned with a non-zero status
-    uint32_t cbTransferred;    // data bytes the drive returned with status 0
+    uint8_t cbSense;         // sense bytes the drive returned with a non-zero status
+    uint32_t cbTransferred;  // data bytes the drive returned with status 0
 };
 
 // Closes any open drive; opens \\.\X: for the letter unless it is 0.

@@ -5,11 +5,11 @@
 
 #include "platform/platform.h"
 
-const uint32_t MSG_TARGETS_FOUND = 105;    // count format, then the target list
+const uint32_t MSG_TARGETS_FOUND = 105;  // count format, then the target list
 const uint32_t MSG_ALREADY_LATEST = 106;
 const uint32_t MSG_NO_TARGET = 107;
-const uint32_t MSG_UPDATE_FAILED = 108;    // followed by the failed drives
-const uint32_t MSG_UPDATE_COMPLETED = 109; // followed by the updated drives
+const uint32_t MSG_UPDATE_FAILED = 108;     // followed by the failed drives
+const uint32_t MSG_UPDATE_COMPLETED = 109;  // followed by the updated drives
 
 // Where the catalogue comes from, and the caption of every box.
 void SetMessageSource(OsModule hModule, const DriveText& strApplicationName);

@@ -34,8 +34,8 @@ struct ScsiRequest {
     // Filled in by the device call.
     uint8_t nScsiStatus;
     uint8_t abSense[SCSI_SENSE_AREA_BYTES];
-    uint32_t nTransferred;    // bytes the drive put into pbData
-    uint8_t nSenseReturned;   // bytes of sense it returned
+    uint32_t nTransferred;   // bytes the drive put into pbData
+    uint8_t nSenseReturned;  // bytes of sense it returned
 };
 
 // Opens a device path such as \\.\E: for reading and writing, shared. On

@@ -42,8 +42,7 @@ std::string FormatDriveSetDataLine(const char* pszCommand, const uint8_t* pb, si
     return FormatDriveSetHexLine(std::string(pszCommand) + "_hex", pb, cb);
 }
 
-std::string FormatDriveSetFailureLines(const char* pszCommand, uint8_t nStatus, const uint8_t* pbSense,
-                                       size_t cbSense)
+std::string FormatDriveSetFailureLines(const char* pszCommand, uint8_t nStatus, const uint8_t* pbSense, size_t cbSense)
 {
     std::string strLines = FormatDriveSetHexLine(std::string(pszCommand) + "_status", &nStatus, 1);
     if (cbSense > 0)

@@ -24,8 +24,7 @@ std::string FormatDriveSetValueLine(const std::string& strKey, const std::string
 // The data a command returned with status 0: "inquiry_hex = ...".
 std::string FormatDriveSetDataLine(const char* pszCommand, const uint8_t* pb, size_t cb);
 // A command that ended with status nStatus (not 0), and the sense bytes it returned.
-std::string FormatDriveSetFailureLines(const char* pszCommand, uint8_t nStatus, const uint8_t* pbSense,
-                                       size_t cbSense);
+std::string FormatDriveSetFailureLines(const char* pszCommand, uint8_t nStatus, const uint8_t* pbSense, size_t cbSense);
 // "opens = no", "denied" or the Windows error number: why a volume does not open.
 std::string FormatDriveSetOpensLine(uint32_t nOpenError);
 // "pass_through = refused": the device call itself fails.

@@ -6,8 +6,6 @@
 
 using OrderedJson = nlohmann::ordered_json;
 
-
-
 static DriveText ModelText(ModelCode nModel)
 {
     return nModel == MODEL_CODE_NONE ? DriveText(L"none") : PackageDigits(nModel);
@@ -15,8 +13,9 @@ static DriveText ModelText(ModelCode nModel)
 
 static std::string VerdictName(int nVerdict)
 {
-    return nVerdict == PROBE_VERDICT_OUTDATED ? "outdated" : nVerdict == PROBE_VERDICT_CURRENT ? "current"
-                                                                                               : "not_target";
+    return nVerdict == PROBE_VERDICT_OUTDATED  ? "outdated"
+           : nVerdict == PROBE_VERDICT_CURRENT ? "current"
+                                               : "not_target";
 }
 
 static std::string OpenName(uint32_t nOpenError)
@@ -87,8 +86,8 @@ static DriveText PlainLine(const ProbedDrive& drive)
     if (drive.nVerdict == PROBE_VERDICT_NOT_TARGET)
         return strLine + L", not a target";
     strLine += drive.nVerdict == PROBE_VERDICT_OUTDATED ? L", outdated" : L", current";
-    return strLine + (drive.strPackage.empty() ? DriveText(L", no updater for it here")
-                                               : L", updater " + drive.strPackage);
+    return strLine +
+           (drive.strPackage.empty() ? DriveText(L", no updater for it here") : L", updater " + drive.strPackage);
 }
 
 DriveText FormatPlainReport(const ProbeResult& result)

@@ -23,7 +23,10 @@ inline const std::vector<Utf8Case>& Utf8Cases()
         {"LastThreeBytes", {0xFFFF}, "\xEF\xBF\xBF"},
         {"FirstPair", {0xD800, 0xDC00}, "\xF0\x90\x80\x80"},
         {"LastPair", {0xDBFF, 0xDFFF}, "\xF4\x8F\xBF\xBF"},
-        {"LoneHighHalf", {0x41, 0xD800, 0x42}, "A\xEF\xBF\xBD" "B"},
+        {"LoneHighHalf",
+         {0x41, 0xD800, 0x42},
+         "A\xEF\xBF\xBD"
+         "B"},
         {"LoneLowHalf", {0xDC00}, "\xEF\xBF\xBD"},
         {"LowHalfBeforeHigh", {0xDC00, 0xD800}, "\xEF\xBF\xBD\xEF\xBF\xBD"},
         {"Katakana", {0x30C6, 0x30B9, 0x30C8}, "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88"},

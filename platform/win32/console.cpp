@@ -31,13 +31,13 @@ static void WriteWideTo(DWORD nStdHandle, const DriveText& strText)
     UINT nCodePage = GetConsoleOutputCP();
     if (nCodePage == 0)
         nCodePage = GetACP();
-    int cb = WideCharToMultiByte(nCodePage, 0, strText.c_str(), static_cast<int>(strText.size()), nullptr, 0,
-                                 nullptr, nullptr);
+    int cb = WideCharToMultiByte(nCodePage, 0, strText.c_str(), static_cast<int>(strText.size()), nullptr, 0, nullptr,
+                                 nullptr);
     if (cb <= 0)
         return;
     std::string strBytes(static_cast<size_t>(cb), '\0');
-    WideCharToMultiByte(nCodePage, 0, strText.c_str(), static_cast<int>(strText.size()), &strBytes[0], cb,
-                        nullptr, nullptr);
+    WideCharToMultiByte(nCodePage, 0, strText.c_str(), static_cast<int>(strText.size()), &strBytes[0], cb, nullptr,
+                        nullptr);
     WriteBytes(hOut, strBytes.data(), strBytes.size());
 }
 

@@ -31,15 +31,16 @@ bool CanWriteWholeFile(const DriveText& strPath)
 bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes)
 {
     DriveText strPartial = PartialPathOf(strPath);
-    HANDLE hFile = CreateFileW(strPartial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+    HANDLE hFile =
+        CreateFileW(strPartial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     DWORD cbWritten = 0;
     bool bWritten = WriteFile(hFile, strBytes.data(), static_cast<DWORD>(strBytes.size()), &cbWritten, nullptr) &&
                     cbWritten == strBytes.size() && FlushFileBuffers(hFile);
     CloseHandle(hFile);
-    if (bWritten && MoveFileExW(strPartial.c_str(), strPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (bWritten &&
+        MoveFileExW(strPartial.c_str(), strPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     DeleteFileW(strPartial.c_str());
     return false;

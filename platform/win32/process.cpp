@@ -32,8 +32,8 @@ DriveText GetModulePath(OsModule hModule)
 {
     std::wstring strBuffer(MAX_PATH, L'\0');
     for (;;) {
-        DWORD cch = GetModuleFileNameW(static_cast<HMODULE>(hModule), &strBuffer[0],
-                                       static_cast<DWORD>(strBuffer.size()));
+        DWORD cch =
+            GetModuleFileNameW(static_cast<HMODULE>(hModule), &strBuffer[0], static_cast<DWORD>(strBuffer.size()));
         if (cch == 0)
             return DriveText();
         if (cch < strBuffer.size()) {

@@ -17,8 +17,7 @@ OsHandle TakeUpdateLock()
     ZeroMemory(&security, sizeof(security));
     security.nLength = sizeof(security);
     PSECURITY_DESCRIPTOR pDescriptor = nullptr;
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(UPDATE_LOCK_SDDL, SDDL_REVISION_1, &pDescriptor,
-                                                             nullptr))
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(UPDATE_LOCK_SDDL, SDDL_REVISION_1, &pDescriptor, nullptr))
         security.lpSecurityDescriptor = pDescriptor;
     HANDLE hMutex = CreateMutexW(&security, FALSE, UPDATE_LOCK_NAME);
     if (pDescriptor != nullptr)

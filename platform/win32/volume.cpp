@@ -34,9 +34,9 @@ void FreeTransferBuffer(void* pvBuffer)
 
 OsHandle OpenVolume(const DriveText& strDevicePath, uint32_t* pnError)
 {
-    HANDLE hVolume = CreateFileW(strDevicePath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr);
+    HANDLE hVolume =
+        CreateFileW(strDevicePath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hVolume == INVALID_HANDLE_VALUE && pnError != nullptr)
         *pnError = GetLastError();
     return hVolume;
@@ -57,8 +57,8 @@ bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest)
     SPTD_WITH_SENSE block;
     PackPassThrough(*pRequest, pvTransfer, &block);
     DWORD cbReturned = 0;
-    BOOL bOk = DeviceIoControl(hVolume, IOCTL_SCSI_PASS_THROUGH_DIRECT, &block, sizeof(block), &block,
-                               sizeof(block), &cbReturned, nullptr);
+    BOOL bOk = DeviceIoControl(hVolume, IOCTL_SCSI_PASS_THROUGH_DIRECT, &block, sizeof(block), &block, sizeof(block),
+                               &cbReturned, nullptr);
     if (bOk) {
         memcpy(pRequest->pbData, pvTransfer, pRequest->nTransferLength);
         pRequest->nScsiStatus = block.sptd.ScsiStatus;

@@ -27,28 +27,28 @@ static std::vector<uint8_t> BuildStub(uint32_t nPathAddress, uint32_t nLoadLibra
                                       uint32_t nContinueAt)
 {
     std::vector<uint8_t> abStub;
-    AppendByte(&abStub, 0x60);                         // pushad
-    AppendByte(&abStub, 0x9C);                         // pushfd
-    AppendByte(&abStub, 0x68);                         // push path
+    AppendByte(&abStub, 0x60);  // pushad
+    AppendByte(&abStub, 0x9C);  // pushfd
+    AppendByte(&abStub, 0x68);  // push path
     AppendDword(&abStub, nPathAddress);
-    AppendByte(&abStub, 0xB8);                         // mov eax, LoadLibraryW
+    AppendByte(&abStub, 0xB8);  // mov eax, LoadLibraryW
     AppendDword(&abStub, nLoadLibrary);
     AppendByte(&abStub, 0xFF), AppendByte(&abStub, 0xD0);  // call eax
     AppendByte(&abStub, 0x85), AppendByte(&abStub, 0xC0);  // test eax, eax
     std::vector<uint8_t> abFail;
-    AppendByte(&abFail, 0x6A);                         // push 4
+    AppendByte(&abFail, 0x6A);  // push 4
     AppendByte(&abFail, static_cast<uint8_t>(PRELOAD_FAILED_EXIT_CODE));
-    AppendByte(&abFail, 0xB8);                         // mov eax, ExitProcess
+    AppendByte(&abFail, 0xB8);  // mov eax, ExitProcess
     AppendDword(&abFail, nExitProcess);
     AppendByte(&abFail, 0xFF), AppendByte(&abFail, 0xD0);  // call eax
-    AppendByte(&abStub, 0x75);                         // jnz past the failure
+    AppendByte(&abStub, 0x75);                             // jnz past the failure
     AppendByte(&abStub, static_cast<uint8_t>(abFail.size()));
     abStub.insert(abStub.end(), abFail.begin(), abFail.end());
-    AppendByte(&abStub, 0x9D);                         // popfd
-    AppendByte(&abStub, 0x61);                         // popad
-    AppendByte(&abStub, 0x68);                         // push the thread's own start
+    AppendByte(&abStub, 0x9D);  // popfd
+    AppendByte(&abStub, 0x61);  // popad
+    AppendByte(&abStub, 0x68);  // push the thread's own start
     AppendDword(&abStub, nContinueAt);
-    AppendByte(&abStub, 0xC3);                         // ret
+    AppendByte(&abStub, 0xC3);  // ret
     return abStub;
 }
 
@@ -69,10 +69,10 @@ bool PreloadDll(HANDLE hProcess, HANDLE hThread, const DriveText& strDllPath, st
     }
 
     // One section, seen by this process to fill it and by the new one to run it.
-    HANDLE hSection = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_EXECUTE_READWRITE, 0,
-                                         STUB_SECTION_BYTES, nullptr);
-    uint8_t* pbLocal = hSection == nullptr ? nullptr
-                                           : static_cast<uint8_t*>(MapViewOfFile(hSection, FILE_MAP_WRITE, 0, 0, 0));
+    HANDLE hSection =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_EXECUTE_READWRITE, 0, STUB_SECTION_BYTES, nullptr);
+    uint8_t* pbLocal =
+        hSection == nullptr ? nullptr : static_cast<uint8_t*>(MapViewOfFile(hSection, FILE_MAP_WRITE, 0, 0, 0));
     void* pvRemote = nullptr;
     SIZE_T cbView = 0;
     if (pbLocal == nullptr || pfnMapView(hSection, hProcess, &pvRemote, 0, 0, nullptr, &cbView, SECTION_VIEW_UNMAP, 0,

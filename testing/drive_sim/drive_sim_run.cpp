@@ -94,8 +94,7 @@ static DWORD WINAPI HostConsoleWindow(LPVOID pvHost)
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"ConsoleWindowClass";
         RegisterClassW(&wc);
-        CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
-                        nullptr);
+        CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     }
     SetEvent(pHost->hReady);
     MSG msg;
@@ -183,8 +182,7 @@ int wmain(int argc, wchar_t** argv)
     PROCESS_INFORMATION process;
     if (!CreateProcessW(strProgram.c_str(), &strCommandLine[0], nullptr, nullptr, TRUE, nCreationFlags, nullptr,
                         nullptr, &startup, &process))
-        return StopWithMessage("cannot start " + Utf8FromText(strProgram) + ": error " +
-                                   std::to_string(GetLastError()),
+        return StopWithMessage("cannot start " + Utf8FromText(strProgram) + ": error " + std::to_string(GetLastError()),
                                EXIT_NOT_STARTED);
     std::string strError;
     if (!PreloadDll(process.hProcess, process.hThread, strDll, &strError)) {

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-
 DriveText ReadEnvironmentText(const wchar_t* pszName)
 {
     DWORD cch = GetEnvironmentVariableW(pszName, nullptr, 0);

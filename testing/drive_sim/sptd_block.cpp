@@ -43,13 +43,13 @@ std::string CheckSptdCall(const SptdCall& call)
     const void* pvBlock = call.pvIn;
     CheckField("Length", ReadField(pvBlock, SPTD_OFFSET_LENGTH, 2), SPTD_EXPECTED_LENGTH, &strWhat);
     CheckField("CdbLength", ReadField(pvBlock, SPTD_OFFSET_CDB_LENGTH, 1), SPTD_EXPECTED_CDB_LENGTH, &strWhat);
-    CheckField("SenseInfoLength", ReadField(pvBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1),
-               SPTD_EXPECTED_SENSE_INFO_LENGTH, &strWhat);
+    CheckField("SenseInfoLength", ReadField(pvBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1), SPTD_EXPECTED_SENSE_INFO_LENGTH,
+               &strWhat);
     CheckField("DataIn", ReadField(pvBlock, SPTD_OFFSET_DATA_IN, 1), SPTD_EXPECTED_DATA_IN, &strWhat);
     CheckField("TimeOutValue", ReadField(pvBlock, SPTD_OFFSET_TIME_OUT_VALUE, 4), SPTD_EXPECTED_TIME_OUT_VALUE,
                &strWhat);
-    CheckField("SenseInfoOffset", ReadField(pvBlock, SPTD_OFFSET_SENSE_INFO_OFFSET, 4),
-               SPTD_EXPECTED_SENSE_INFO_OFFSET, &strWhat);
+    CheckField("SenseInfoOffset", ReadField(pvBlock, SPTD_OFFSET_SENSE_INFO_OFFSET, 4), SPTD_EXPECTED_SENSE_INFO_OFFSET,
+               &strWhat);
     if (!strWhat.empty())
         return strWhat;
     uint32_t nDataBuffer = ReadField(pvBlock, SPTD_OFFSET_DATA_BUFFER, 4);

@@ -7,7 +7,7 @@
 
 const uint32_t SPTD_IOCTL_PASS_THROUGH_DIRECT = 0x0004D014;
 const uint32_t SPTD_BLOCK_BYTES = 80;
-const size_t SPTD_OFFSET_LENGTH = 0;              // 2 bytes
+const size_t SPTD_OFFSET_LENGTH = 0;  // 2 bytes
 const size_t SPTD_OFFSET_SCSI_STATUS = 2;
 const size_t SPTD_OFFSET_CDB_LENGTH = 6;
 const size_t SPTD_OFFSET_SENSE_INFO_LENGTH = 7;

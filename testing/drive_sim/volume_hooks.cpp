@@ -121,7 +121,7 @@ static BOOL WINAPI SimDeviceIoControl(HANDLE hDevice, DWORD nControlCode, LPVOID
 }
 
 static BOOL WINAPI SimGetTokenInformation(HANDLE hToken, TOKEN_INFORMATION_CLASS nClass, LPVOID pvInfo, DWORD cbInfo,
-                                           PDWORD pcbReturned)
+                                          PDWORD pcbReturned)
 {
     if (nClass != TokenElevation)
         return GetTokenInformation(hToken, nClass, pvInfo, cbInfo, pcbReturned);
@@ -179,7 +179,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD nReason, LPVOID)
     RedirectImport(hProgram, "KERNEL32.dll", "DeviceIoControl", reinterpret_cast<void*>(SimDeviceIoControl));
     RedirectImport(hProgram, "KERNEL32.dll", "CloseHandle", reinterpret_cast<void*>(SimCloseHandle));
     if (ReadEnvironmentText(L"FWLAUNCH_SIM_TOKEN") == L"limited")
-        RedirectImport(hProgram, "ADVAPI32.dll", "GetTokenInformation", reinterpret_cast<void*>(SimGetTokenInformation));
+        RedirectImport(hProgram, "ADVAPI32.dll", "GetTokenInformation",
+                       reinterpret_cast<void*>(SimGetTokenInformation));
     return TRUE;
 }
 

@@ -226,8 +226,8 @@ bool ApplyKey(const std::string& strKey, const std::string& strValue, SectionVal
         int nError = 0;
         if (strValue == "no" || strValue == "denied") {
             nError = static_cast<int>(strValue == "no" ? OS_ERROR_FILE_NOT_FOUND : OS_ERROR_ACCESS_DENIED);
-        } else if (strValue != "yes" && (!ParseCount(strValue, MAX_ERROR_NUMBER, false, &nError, pstrWhat) ||
-                                         nError == 0)) {
+        } else if (strValue != "yes" &&
+                   (!ParseCount(strValue, MAX_ERROR_NUMBER, false, &nError, pstrWhat) || nError == 0)) {
             *pstrWhat = "opens takes yes, no, denied or a Windows error number";
             return false;
         }

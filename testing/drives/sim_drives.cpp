@@ -113,7 +113,8 @@ void ApplySimPackageRun(const std::string& strFileName)
     for (int i = 0; i < SIM_LETTERS; ++i) {
         SimDrive& drive = g_aSimDrive[i];
         if (drive.bPresent && !drive.strUpdatedBy.empty() && strFileName.find(drive.strUpdatedBy) != std::string::npos)
-            SetSimInquiryField(&drive, SIM_INQUIRY_REVISION_OFFSET, SIM_INQUIRY_REVISION_BYTES, drive.strRevisionAfterUpdate);
+            SetSimInquiryField(&drive, SIM_INQUIRY_REVISION_OFFSET, SIM_INQUIRY_REVISION_BYTES,
+                               drive.strRevisionAfterUpdate);
     }
 }
 
@@ -140,9 +141,9 @@ uint32_t OpenSimDrive(int nIndex)
     const SimDrive& drive = g_aSimDrive[nIndex];
     if (!drive.bPresent || !drive.bOpens) {
         uint32_t nError = drive.bPresent ? drive.nOpenError : OS_ERROR_FILE_NOT_FOUND;
-        std::string strWhat = nError == OS_ERROR_FILE_NOT_FOUND ? " fail"
+        std::string strWhat = nError == OS_ERROR_FILE_NOT_FOUND  ? " fail"
                               : nError == OS_ERROR_ACCESS_DENIED ? " denied"
-                                                                  : " error " + std::to_string(nError);
+                                                                 : " error " + std::to_string(nError);
         RecordSimEvent("open " + LetterText(nIndex) + strWhat);
         return nError;
     }
@@ -237,8 +238,8 @@ static void CopyAnswer(const SimCommand& command, const std::vector<uint8_t>& ab
 bool AnswerSimCommand(int nIndex, const SimCommand& command, SimCompletion* pCompletion)
 {
     memset(pCompletion, 0, sizeof(*pCompletion));
-    std::string strCommand = FormatHexBytes(command.pbCdb, command.nCdbLength) + " len " +
-                             std::to_string(command.nTransferLength);
+    std::string strCommand =
+        FormatHexBytes(command.pbCdb, command.nCdbLength) + " len " + std::to_string(command.nTransferLength);
     const SimDrive& drive = g_aSimDrive[nIndex];
     if (drive.bDeviceCallFails) {
         RecordSimEvent("send " + LetterText(nIndex) + " " + strCommand + " failed");

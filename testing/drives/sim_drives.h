@@ -41,25 +41,24 @@ struct SimCommandFailure {
 };
 
 struct SimDrive {
-    bool bPresent;                          // the letter has a volume
+    bool bPresent;  // the letter has a volume
     bool bOpens;
-    uint32_t nOpenError;                    // why it does not open: a Windows error number
-    std::vector<uint8_t> abInquiry;         // the whole INQUIRY answer
-    std::vector<uint8_t> abVendorIdentity;  // the whole vendor identity answer
-    int nUnitAttentions;                    // per open, or SIM_FOREVER
-    uint8_t abAttentionSense[3];            // the unit attention reported: key, ASC, ASCQ
-    uint8_t nStatus;                        // non-zero: every command fails so
-    bool bSenseData;                        // with the sense below, else none
-    uint8_t abSenseCode[3];                 // key, ASC, ASCQ
-    SimCommandFailure inquiryFailure;       // INQUIRY alone fails so
+    uint32_t nOpenError;                      // why it does not open: a Windows error number
+    std::vector<uint8_t> abInquiry;           // the whole INQUIRY answer
+    std::vector<uint8_t> abVendorIdentity;    // the whole vendor identity answer
+    int nUnitAttentions;                      // per open, or SIM_FOREVER
+    uint8_t abAttentionSense[3];              // the unit attention reported: key, ASC, ASCQ
+    uint8_t nStatus;                          // non-zero: every command fails so
+    bool bSenseData;                          // with the sense below, else none
+    uint8_t abSenseCode[3];                   // key, ASC, ASCQ
+    SimCommandFailure inquiryFailure;         // INQUIRY alone fails so
     SimCommandFailure vendorIdentityFailure;  // the vendor identity READ BUFFER alone fails so
-    bool bDeviceCallFails;                  // the device call itself fails
-    std::string strUpdatedBy;               // digits of the package that updates it
+    bool bDeviceCallFails;                    // the device call itself fails
+    std::string strUpdatedBy;                 // digits of the package that updates it
     std::string strRevisionAfterUpdate;
-    uint32_t nLatencyMs;                    // time every command takes
-    std::vector<SimAnswer> aScript;         // answers to the sends after each open, then the above
+    uint32_t nLatencyMs;             // time every command takes
+    std::vector<SimAnswer> aScript;  // answers to the sends after each open, then the above
 };
-
 
 // One command as the drive receives it.
 struct SimCommand {
@@ -73,9 +72,9 @@ struct SimCommand {
 // What the drive did with it.
 struct SimCompletion {
     uint8_t nStatus;
-    uint32_t cbData;                 // bytes written into the caller's data buffer
+    uint32_t cbData;  // bytes written into the caller's data buffer
     uint8_t abSense[SIM_SENSE_BYTES];
-    uint32_t cbSense;                // bytes of abSense that the caller receives
+    uint32_t cbSense;  // bytes of abSense that the caller receives
 };
 
 extern SimDrive g_aSimDrive[SIM_LETTERS];

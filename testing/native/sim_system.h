@@ -18,7 +18,7 @@ struct SimBox {
 struct SimFile {
     DriveText strName;
     bool bDirectory;
-    bool bStarts;  // its default action starts a process
+    bool bStarts;            // its default action starts a process
     uint32_t nExitCode = 0;  // the exit code of that process
 };
 
@@ -27,13 +27,13 @@ extern bool g_bSimHasConsole;
 extern uint32_t g_nSimErrorMode;
 extern DriveText g_strSimConsoleOut;
 extern int g_nSimConsoleReads;
-extern uint32_t g_nSimUiLanguage;          // 1033 or 1041
+extern uint32_t g_nSimUiLanguage;  // 1033 or 1041
 extern std::vector<SimBox> g_aSimBoxes;
 extern std::deque<int> g_anSimBoxAnswers;  // answers in order; OK when empty
 // Called while a box is open, before it is answered.
 extern void (*g_pfnSimWhileBoxOpen)(const SimBox& box);
 extern DriveText g_strSimCurrentDirectory;
-extern std::vector<SimFile> g_aSimFiles;   // the listing, in its order
+extern std::vector<SimFile> g_aSimFiles;  // the listing, in its order
 extern bool g_bSimAwake;
 extern DriveText g_strSimErrorOut;
 extern std::map<DriveText, std::string> g_mapSimWrittenFiles;  // whole files written, by path

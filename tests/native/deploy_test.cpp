@@ -33,8 +33,9 @@ protected:
     static std::vector<std::string> Starts() { return TraceLinesStartingWith("start "); }
     static size_t TraceIndex(const std::string& strPrefix)
     {
-        return std::find_if(g_astrSimTrace.begin(), g_astrSimTrace.end(),
-                            [&](const std::string& strLine) { return strLine.compare(0, strPrefix.size(), strPrefix) == 0; }) -
+        return std::find_if(
+                   g_astrSimTrace.begin(), g_astrSimTrace.end(),
+                   [&](const std::string& strLine) { return strLine.compare(0, strPrefix.size(), strPrefix) == 0; }) -
                g_astrSimTrace.begin();
     }
 };
@@ -52,27 +53,32 @@ TEST_P(DeployUsageTest, IsOneLineWithStatusTwoAndNoDriveOpened)
     SimDriveAt('E') = OutdatedDrive("5120");
     AddSimFile(L"FW5120.exe");
     EXPECT_EQ(RunDeployWith(GetParam().apszArgs), DEPLOY_EXIT_USAGE);
-    EXPECT_EQ(g_strSimErrorOut, L"fwdeploy: " + DriveText(GetParam().pszError) +
-                                    L" (usage: fwdeploy TAG NEWEST_REV --yes [--json] [--report FILE] [--log FILE])\r\n");
+    EXPECT_EQ(g_strSimErrorOut,
+              L"fwdeploy: " + DriveText(GetParam().pszError) +
+                  L" (usage: fwdeploy TAG NEWEST_REV --yes [--json] [--report FILE] [--log FILE])\r\n");
     EXPECT_FALSE(AnyDriveOpened());
     EXPECT_TRUE(Starts().empty());
     EXPECT_EQ(g_strSimConsoleOut, L"");
     EXPECT_TRUE(g_mapSimAppendedFiles.empty() && g_mapSimWrittenFiles.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DeployUsageTest, ::testing::Values(
-    UsageCase{"NoYes", {L"ACME", L"1.10"}, L"--yes is needed: fwdeploy starts the updaters without asking"},
-    UsageCase{"NoYesWithJson", {L"ACME", L"1.10", L"--json", L"--log", L"C:\\l.txt"},
-              L"--yes is needed: fwdeploy starts the updaters without asking"},
-    UsageCase{"NoArguments", {L"--yes"}, L"missing TAG and NEWEST_REV"},
-    UsageCase{"OneArgument", {L"ACME", L"--yes"}, L"missing NEWEST_REV"},
-    UsageCase{"UnknownOption", {L"ACME", L"1.10", L"--yes", L"--silent"}, L"unknown option --silent"},
-    UsageCase{"ThirdArgument", {L"ACME", L"1.10", L"E:", L"--yes"}, L"unexpected argument E:"},
-    UsageCase{"ReportLast", {L"ACME", L"1.10", L"--yes", L"--report"}, L"--report needs a file name"},
-    UsageCase{"LogThenOption", {L"ACME", L"1.10", L"--log", L"--yes"}, L"--log needs a file name"},
-    UsageCase{"LogEmpty", {L"ACME", L"1.10", L"--yes", L"--log", L""}, L"--log needs a file name"},
-    UsageCase{"ReportTwice", {L"ACME", L"1.10", L"--yes", L"--report", L"a", L"--report", L"b"},
-              L"--report given twice"}),
+INSTANTIATE_TEST_SUITE_P(
+    Table, DeployUsageTest,
+    ::testing::Values(
+        UsageCase{"NoYes", {L"ACME", L"1.10"}, L"--yes is needed: fwdeploy starts the updaters without asking"},
+        UsageCase{"NoYesWithJson",
+                  {L"ACME", L"1.10", L"--json", L"--log", L"C:\\l.txt"},
+                  L"--yes is needed: fwdeploy starts the updaters without asking"},
+        UsageCase{"NoArguments", {L"--yes"}, L"missing TAG and NEWEST_REV"},
+        UsageCase{"OneArgument", {L"ACME", L"--yes"}, L"missing NEWEST_REV"},
+        UsageCase{"UnknownOption", {L"ACME", L"1.10", L"--yes", L"--silent"}, L"unknown option --silent"},
+        UsageCase{"ThirdArgument", {L"ACME", L"1.10", L"E:", L"--yes"}, L"unexpected argument E:"},
+        UsageCase{"ReportLast", {L"ACME", L"1.10", L"--yes", L"--report"}, L"--report needs a file name"},
+        UsageCase{"LogThenOption", {L"ACME", L"1.10", L"--log", L"--yes"}, L"--log needs a file name"},
+        UsageCase{"LogEmpty", {L"ACME", L"1.10", L"--yes", L"--log", L""}, L"--log needs a file name"},
+        UsageCase{"ReportTwice",
+                  {L"ACME", L"1.10", L"--yes", L"--report", L"a", L"--report", L"b"},
+                  L"--report given twice"}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.pszName); });
 
 TEST_F(DeployTest, FilesThatCannotBeWrittenAreUsageErrors)
@@ -146,8 +152,7 @@ static std::vector<std::string> DriveAndPackageEvents()
 {
     std::vector<std::string> astrEvents;
     for (const std::string& strLine : g_astrSimTrace) {
-        if (strLine.compare(0, 4, "box ") != 0 && strLine.compare(0, 5, "lock ") != 0 &&
-            strLine != "console check")
+        if (strLine.compare(0, 4, "box ") != 0 && strLine.compare(0, 5, "lock ") != 0 && strLine != "console check")
             astrEvents.push_back(strLine);
     }
     return astrEvents;
@@ -176,8 +181,8 @@ TEST_F(DeployTest, AsksTheDrivesWhatTheLaunchersRunAsksAfterOk)
 
 struct OutcomeCase {
     const char* pszName;
-    std::vector<SimFile> aFiles;     // the folder's listing
-    bool bUpdatesTheDrive;           // the 5120 package brings E to 1.10
+    std::vector<SimFile> aFiles;  // the folder's listing
+    bool bUpdatesTheDrive;        // the 5120 package brings E to 1.10
     int nExitCode;
     const char* pszOutcome;
     const char* pszDriveResult;
@@ -200,17 +205,27 @@ TEST_P(DeployOutcomeTest, GivesTheExitStatusEnginesActOn)
     EXPECT_EQ(document["drives"][0]["result"], c.pszDriveResult);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, DeployOutcomeTest, ::testing::Values(
-    OutcomeCase{"Updated", {{L"FW5120.exe", false, true, 0}}, true, 0, "updated", "updated"},
-    OutcomeCase{"UpdatedDespite3010", {{L"FW5120.exe", false, true, 3010}}, true, 0, "updated", "updated"},
-    OutcomeCase{"RestartRequired", {{L"FW5120.exe", false, true, 3010}}, false, 3010, "restart_required",
-                "restart_required"},
-    OutcomeCase{"RestartStarted", {{L"FW5120.exe", false, true, 1641}}, false, 3010, "restart_required",
-                "restart_required"},
-    OutcomeCase{"UpdaterDidNotUpdate", {{L"FW5120.exe", false, true, 0}}, false, 1, "failed", "still_outdated"},
-    OutcomeCase{"UpdaterFailed", {{L"FW5120.exe", false, true, 1603}}, false, 1, "failed", "still_outdated"},
-    OutcomeCase{"NoUpdater", {{L"FW5121.exe", false, true, 0}}, true, 1, "failed", "still_outdated"},
-    OutcomeCase{"FailedStart", {{L"FW5120.dat", false, false, 3010}}, true, 1, "failed", "still_outdated"}),
+INSTANTIATE_TEST_SUITE_P(
+    Table, DeployOutcomeTest,
+    ::testing::Values(
+        OutcomeCase{"Updated", {{L"FW5120.exe", false, true, 0}}, true, 0, "updated", "updated"},
+        OutcomeCase{"UpdatedDespite3010", {{L"FW5120.exe", false, true, 3010}}, true, 0, "updated", "updated"},
+        OutcomeCase{"RestartRequired",
+                    {{L"FW5120.exe", false, true, 3010}},
+                    false,
+                    3010,
+                    "restart_required",
+                    "restart_required"},
+        OutcomeCase{"RestartStarted",
+                    {{L"FW5120.exe", false, true, 1641}},
+                    false,
+                    3010,
+                    "restart_required",
+                    "restart_required"},
+        OutcomeCase{"UpdaterDidNotUpdate", {{L"FW5120.exe", false, true, 0}}, false, 1, "failed", "still_outdated"},
+        OutcomeCase{"UpdaterFailed", {{L"FW5120.exe", false, true, 1603}}, false, 1, "failed", "still_outdated"},
+        OutcomeCase{"NoUpdater", {{L"FW5121.exe", false, true, 0}}, true, 1, "failed", "still_outdated"},
+        OutcomeCase{"FailedStart", {{L"FW5120.dat", false, false, 3010}}, true, 1, "failed", "still_outdated"}),
     [](const ::testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.pszName); });
 
 TEST_F(DeployTest, NothingToDoIsSuccess)
@@ -253,7 +268,8 @@ TEST_F(DeployTest, JsonDocumentHasTheDocumentedFields)
     std::vector<std::string> astrKeys;
     for (auto it = document.begin(); it != document.end(); ++it)
         astrKeys.push_back(it.key());
-    EXPECT_EQ(astrKeys, (std::vector<std::string>{"tag", "newest_revision", "outcome", "exit_code", "drives", "updaters"}));
+    EXPECT_EQ(astrKeys,
+              (std::vector<std::string>{"tag", "newest_revision", "outcome", "exit_code", "drives", "updaters"}));
     EXPECT_EQ(document["tag"], "ACME");
     EXPECT_EQ(document["newest_revision"], "1.10");
     EXPECT_EQ(document["drives"], nlohmann::ordered_json::parse(R"([
@@ -287,7 +303,8 @@ TEST_F(DeployTest, AModelWhoseTargetsNoLongerAnswerIsListedUnstarted)
     EXPECT_EQ(RunJson(), DEPLOY_EXIT_FAILED);
     EXPECT_TRUE(Starts().empty());
     nlohmann::json document = Document();
-    EXPECT_EQ(document["updaters"], nlohmann::json::parse(R"([{"model": "5120", "path": null, "started": false, "exit_code": null}])"));
+    EXPECT_EQ(document["updaters"],
+              nlohmann::json::parse(R"([{"model": "5120", "path": null, "started": false, "exit_code": null}])"));
     EXPECT_EQ(document["drives"][0]["result"], "still_outdated");
     EXPECT_EQ(document["drives"][0]["revision_after"], "");
 }
@@ -298,20 +315,19 @@ TEST_F(DeployTest, PlainLinesGoToStandardOutputAndTheLogWithTimeStamps)
     AddSimFile(L"FW5120.exe", false, true, 0);
     g_mapSimAppendedFiles[L"C:\\l.txt"] = "earlier run\r\n";
     EXPECT_EQ(RunDeployWith({L"ACME", L"1.10", L"--yes", L"--log", L"C:\\l.txt"}), DEPLOY_EXIT_SUCCESS);
-    const wchar_t* pszLines =
-        L"E: model 5120, revision \"1.02\", outdated, entry \"E:ABC-DRIVE       1.02\"\r\n"
-        L"updater 5120: starting C:\\fw\\FW5120.exe\r\n"
-        L"updater 5120: C:\\fw\\FW5120.exe ended with exit code 0\r\n"
-        L"E: revision after the update \"1.10\", updated\r\n"
-        L"outcome updated, exit code 0\r\n";
+    const wchar_t* pszLines = L"E: model 5120, revision \"1.02\", outdated, entry \"E:ABC-DRIVE       1.02\"\r\n"
+                              L"updater 5120: starting C:\\fw\\FW5120.exe\r\n"
+                              L"updater 5120: C:\\fw\\FW5120.exe ended with exit code 0\r\n"
+                              L"E: revision after the update \"1.10\", updated\r\n"
+                              L"outcome updated, exit code 0\r\n";
     EXPECT_EQ(g_strSimConsoleOut, pszLines);
     std::string strLog = "earlier run\r\n2026-01-02T03:04:05Z fwdeploy " FWLAUNCH_VERSION_TEXT
                          " started with arguments: ACME 1.10 --yes --log C:\\l.txt\r\n";
-    for (const std::string& strLine : {std::string("E: model 5120, revision \"1.02\", outdated, entry \"E:ABC-DRIVE       1.02\""),
-                                       std::string("updater 5120: starting C:\\fw\\FW5120.exe"),
-                                       std::string("updater 5120: C:\\fw\\FW5120.exe ended with exit code 0"),
-                                       std::string("E: revision after the update \"1.10\", updated"),
-                                       std::string("outcome updated, exit code 0")})
+    for (const std::string& strLine :
+         {std::string("E: model 5120, revision \"1.02\", outdated, entry \"E:ABC-DRIVE       1.02\""),
+          std::string("updater 5120: starting C:\\fw\\FW5120.exe"),
+          std::string("updater 5120: C:\\fw\\FW5120.exe ended with exit code 0"),
+          std::string("E: revision after the update \"1.10\", updated"), std::string("outcome updated, exit code 0")})
         strLog += "2026-01-02T03:04:05Z " + strLine + "\r\n";
     EXPECT_EQ(g_mapSimAppendedFiles[L"C:\\l.txt"], strLog);
 }

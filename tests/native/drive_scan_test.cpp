@@ -81,9 +81,9 @@ TEST_F(DriveScanTest, EachRecognisedLetterGetsThreeCommandsOnFreshHandles)
             astrE.push_back(strLine);
     }
     EXPECT_EQ(astrE, (std::vector<std::string>{
-        "open E ok", "send E 3C 02 F1 00 00 00 00 00 30 00 00 00 len 48 status 00", "close E",
-        "open E ok", "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00", "close E",
-        "open E ok", "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00", "close E"}));
+                         "open E ok", "send E 3C 02 F1 00 00 00 00 00 30 00 00 00 len 48 status 00", "close E",
+                         "open E ok", "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00", "close E",
+                         "open E ok", "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00", "close E"}));
     EXPECT_EQ(g_nSimMostOpenHandles, 1);
     EXPECT_EQ(g_hDrive, OS_INVALID_HANDLE);
 }

@@ -16,25 +16,25 @@ protected:
 
 TEST_F(DriveSetTest, ReadsTheDocumentedKeys)
 {
-    ASSERT_TRUE(Parse(
-        "# two drives\n"
-        "[E]\n"
-        "vendor_identity = \"KDR 5120ACME\"   # the tag follows the prefix\n"
-        "inquiry_vendor = \"VENDOR\"\n"
-        "inquiry_product = \"ABC-DRIVE\"\n"
-        "inquiry_revision = \"1.02\"\n"
-        "unit_attentions = 2\n"
-        "updated_by = \"5120\"\n"
-        "revision_after_update = \"1.10\"\n"
-        "\n"
-        "[G]\n"
-        "opens = no\n"
-        "sense = 02 3A 00\n"
-        "latency_ms = 5\n"
-        "[H]\n"
-        "opens = denied\n"
-        "unit_attentions = 1\n"
-        "unit_attention_sense = 06 28 00\n")) << strError;
+    ASSERT_TRUE(Parse("# two drives\n"
+                      "[E]\n"
+                      "vendor_identity = \"KDR 5120ACME\"   # the tag follows the prefix\n"
+                      "inquiry_vendor = \"VENDOR\"\n"
+                      "inquiry_product = \"ABC-DRIVE\"\n"
+                      "inquiry_revision = \"1.02\"\n"
+                      "unit_attentions = 2\n"
+                      "updated_by = \"5120\"\n"
+                      "revision_after_update = \"1.10\"\n"
+                      "\n"
+                      "[G]\n"
+                      "opens = no\n"
+                      "sense = 02 3A 00\n"
+                      "latency_ms = 5\n"
+                      "[H]\n"
+                      "opens = denied\n"
+                      "unit_attentions = 1\n"
+                      "unit_attention_sense = 06 28 00\n"))
+        << strError;
     const SimDrive& e = aDrives['E' - 'A'];
     EXPECT_TRUE(e.bPresent);
     EXPECT_EQ(e.abVendorIdentity.size(), 48u);
@@ -96,27 +96,31 @@ TEST_P(MalformedDriveSetTest, StopsWithTheLineAndTheFault)
     EXPECT_TRUE(aDrives[0].bPresent) << "the drives are left as they were";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, MalformedDriveSetTest, ::testing::Values(
-    MalformedCase{"UnknownKey", "[E]\ncolour = \"red\"\n", "2: unknown key 'colour'"},
-    MalformedCase{"OutsideSection", "# c\n\nopens = no\n", "3: line outside a section"},
-    MalformedCase{"BadHex", "[E]\ninquiry_hex = 05 8G\n", "2: bad hex byte"},
-    MalformedCase{"OddHex", "[E]\ninquiry_hex = 058\n", "2: bad hex byte"},
-    MalformedCase{"TooLongRevision", "[E]\ninquiry_revision = \"1.023\"\n", "2: value longer than 4 bytes"},
-    MalformedCase{"TooLongVendorIdentity", "[E]\nvendor_identity = \"0123456789ABCDEF0123456789ABCDEFX\"\n",
-                  "2: value longer than 32 bytes"},
-    MalformedCase{"TooLongHex", "[E]\nsense = 02 3A 00 00\n", "2: more than 3 bytes"},
-    MalformedCase{"Unquoted", "[E]\ninquiry_product = ABC\n", "2: expected a quoted value"},
-    MalformedCase{"Unterminated", "[E]\ninquiry_product = \"ABC\n", "2: unterminated quoted value"},
-    MalformedCase{"BadEscape", "[E]\ninquiry_product = \"A\\n\"\n", "2: unknown escape"},
-    MalformedCase{"TextAfterQuote", "[E]\ninquiry_product = \"A\" B\n", "2: text after the quoted value"},
-    MalformedCase{"BadSection", "[e]\n", "1: a section is a drive letter A to Z in brackets"},
-    MalformedCase{"DuplicateSection", "[E]\n[E]\n", "2: second section for E"},
-    MalformedCase{"BadCount", "[E]\nunit_attentions = -1\n", "2: expected a whole number up to 1000000"},
-    MalformedCase{"NoEquals", "[E]\nopens\n", "2: expected key = value"},
-    MalformedCase{"BadOpens", "[E]\nopens = maybe\n", "2: opens takes yes, no, denied or a Windows error number"},
-    MalformedCase{"GoodStatusAsFailure", "[E]\ninquiry_status = 00\n", "2: a status is one non-zero hex byte"},
-    MalformedCase{"LongSense", "[E]\nvendor_identity_sense_hex = 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n", "2: more than 18 bytes"},
-    MalformedCase{"BadPassThrough", "[E]\npass_through = yes\n", "2: pass_through takes refused"}),
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MalformedDriveSetTest,
+    ::testing::Values(
+        MalformedCase{"UnknownKey", "[E]\ncolour = \"red\"\n", "2: unknown key 'colour'"},
+        MalformedCase{"OutsideSection", "# c\n\nopens = no\n", "3: line outside a section"},
+        MalformedCase{"BadHex", "[E]\ninquiry_hex = 05 8G\n", "2: bad hex byte"},
+        MalformedCase{"OddHex", "[E]\ninquiry_hex = 058\n", "2: bad hex byte"},
+        MalformedCase{"TooLongRevision", "[E]\ninquiry_revision = \"1.023\"\n", "2: value longer than 4 bytes"},
+        MalformedCase{"TooLongVendorIdentity", "[E]\nvendor_identity = \"0123456789ABCDEF0123456789ABCDEFX\"\n",
+                      "2: value longer than 32 bytes"},
+        MalformedCase{"TooLongHex", "[E]\nsense = 02 3A 00 00\n", "2: more than 3 bytes"},
+        MalformedCase{"Unquoted", "[E]\ninquiry_product = ABC\n", "2: expected a quoted value"},
+        MalformedCase{"Unterminated", "[E]\ninquiry_product = \"ABC\n", "2: unterminated quoted value"},
+        MalformedCase{"BadEscape", "[E]\ninquiry_product = \"A\\n\"\n", "2: unknown escape"},
+        MalformedCase{"TextAfterQuote", "[E]\ninquiry_product = \"A\" B\n", "2: text after the quoted value"},
+        MalformedCase{"BadSection", "[e]\n", "1: a section is a drive letter A to Z in brackets"},
+        MalformedCase{"DuplicateSection", "[E]\n[E]\n", "2: second section for E"},
+        MalformedCase{"BadCount", "[E]\nunit_attentions = -1\n", "2: expected a whole number up to 1000000"},
+        MalformedCase{"NoEquals", "[E]\nopens\n", "2: expected key = value"},
+        MalformedCase{"BadOpens", "[E]\nopens = maybe\n", "2: opens takes yes, no, denied or a Windows error number"},
+        MalformedCase{"GoodStatusAsFailure", "[E]\ninquiry_status = 00\n", "2: a status is one non-zero hex byte"},
+        MalformedCase{"LongSense",
+                      "[E]\nvendor_identity_sense_hex = 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n",
+                      "2: more than 18 bytes"},
+        MalformedCase{"BadPassThrough", "[E]\npass_through = yes\n", "2: pass_through takes refused"}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.pszName); });
 
 TEST_F(DriveSetTest, WrittenTextReadsBackIntoTheSameDrives)

@@ -72,19 +72,20 @@ TEST_P(ClassifyModelTest, Classifies)
     EXPECT_EQ(ClassifyModel(GetParam().pszIdentity, GetParam().pszTag), GetParam().nExpected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ClassifyModelTest, ::testing::Values(
-    ClassifyCase{"Model2", L"KDR 5120ACME", L"ACME", MODEL_CODE_5120},
-    ClassifyCase{"Model0", L"KDR 5121ACME", L"ACME", MODEL_CODE_5121},
-    ClassifyCase{"TagFollowedByMore", L"KDR 5120ACMEWXYZ", L"ACME", MODEL_CODE_5120},
-    ClassifyCase{"WrongTag", L"KDR 5120ACME", L"OTHR", MODEL_CODE_NONE},
-    ClassifyCase{"TagLongerThanEight", L"KDR 5120ACMEACME", L"ACMEACMEX", MODEL_CODE_NONE},
-    ClassifyCase{"TagAlsoInsidePrefix", L"KDR 51205120", L"5120", MODEL_CODE_5120},
-    ClassifyCase{"TagEarlierOnly", L"ACMEKDR 5120", L"ACME", MODEL_CODE_NONE},
-    ClassifyCase{"EmptyTag", L"KDR 5120ACME", L"", MODEL_CODE_NONE},
-    ClassifyCase{"OtherPrefixWithTag", L"KDR 5320ACME", L"ACME", MODEL_CODE_NONE},
-    ClassifyCase{"PrefixCaseDiffers", L"kdr 5120ACME", L"ACME", MODEL_CODE_NONE},
-    ClassifyCase{"ShortIdentity", L"KDR 5120", L"ACME", MODEL_CODE_NONE},
-    ClassifyCase{"EmptyIdentity", L"", L"ACME", MODEL_CODE_NONE}),
+INSTANTIATE_TEST_SUITE_P(
+    Table, ClassifyModelTest,
+    ::testing::Values(ClassifyCase{"Model2", L"KDR 5120ACME", L"ACME", MODEL_CODE_5120},
+                      ClassifyCase{"Model0", L"KDR 5121ACME", L"ACME", MODEL_CODE_5121},
+                      ClassifyCase{"TagFollowedByMore", L"KDR 5120ACMEWXYZ", L"ACME", MODEL_CODE_5120},
+                      ClassifyCase{"WrongTag", L"KDR 5120ACME", L"OTHR", MODEL_CODE_NONE},
+                      ClassifyCase{"TagLongerThanEight", L"KDR 5120ACMEACME", L"ACMEACMEX", MODEL_CODE_NONE},
+                      ClassifyCase{"TagAlsoInsidePrefix", L"KDR 51205120", L"5120", MODEL_CODE_5120},
+                      ClassifyCase{"TagEarlierOnly", L"ACMEKDR 5120", L"ACME", MODEL_CODE_NONE},
+                      ClassifyCase{"EmptyTag", L"KDR 5120ACME", L"", MODEL_CODE_NONE},
+                      ClassifyCase{"OtherPrefixWithTag", L"KDR 5320ACME", L"ACME", MODEL_CODE_NONE},
+                      ClassifyCase{"PrefixCaseDiffers", L"kdr 5120ACME", L"ACME", MODEL_CODE_NONE},
+                      ClassifyCase{"ShortIdentity", L"KDR 5120", L"ACME", MODEL_CODE_NONE},
+                      ClassifyCase{"EmptyIdentity", L"", L"ACME", MODEL_CODE_NONE}),
     [](const ::testing::TestParamInfo<ClassifyCase>& info) { return std::string(info.param.pszName); });
 
 struct RevisionCase {
@@ -104,14 +105,15 @@ TEST_P(FirmwareOutdatedTest, ComparesTheRevisionAtPosition28)
     EXPECT_EQ(IsFirmwareOutdated(c.pszNewest, 'E'), c.bOutdated);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, FirmwareOutdatedTest, ::testing::Values(
-    RevisionCase{"Current", "ABC-DRIVE", "1.02", L"1.02", false},
-    RevisionCase{"Older", "ABC-DRIVE", "1.02", L"1.10", true},
-    RevisionCase{"ShortNewestIsAPrefix", "ABC-DRIVE", "1.02", L"1.0", false},
-    RevisionCase{"LongerNewestRunsPastTheField", "ABC-DRIVE", "1.02", L"1.02X", true},
-    RevisionCase{"EmptyNewest", "ABC-DRIVE", "1.02", L"", true},
-    RevisionCase{"NewestAlsoInProduct", "ABC-1.02", "1.02", L"1.02", false},
-    RevisionCase{"NewestOnlyInProduct", "ABC-1.10", "1.02", L"1.10", true}),
+INSTANTIATE_TEST_SUITE_P(
+    Table, FirmwareOutdatedTest,
+    ::testing::Values(RevisionCase{"Current", "ABC-DRIVE", "1.02", L"1.02", false},
+                      RevisionCase{"Older", "ABC-DRIVE", "1.02", L"1.10", true},
+                      RevisionCase{"ShortNewestIsAPrefix", "ABC-DRIVE", "1.02", L"1.0", false},
+                      RevisionCase{"LongerNewestRunsPastTheField", "ABC-DRIVE", "1.02", L"1.02X", true},
+                      RevisionCase{"EmptyNewest", "ABC-DRIVE", "1.02", L"", true},
+                      RevisionCase{"NewestAlsoInProduct", "ABC-1.02", "1.02", L"1.02", false},
+                      RevisionCase{"NewestOnlyInProduct", "ABC-1.10", "1.02", L"1.10", true}),
     [](const ::testing::TestParamInfo<RevisionCase>& info) { return std::string(info.param.pszName); });
 
 TEST_F(IdentityTest, ZeroByteInsideTheProductFieldMakesTheDriveOutdated)

@@ -53,9 +53,13 @@ TEST(ApplicationNameTest, IsTheFileNameWithoutDirectoryAndExtension)
 
 TEST(DecimalTextTest, WritesWholeNumbers)
 {
-    const std::pair<int64_t, const wchar_t*> aCases[] = {
-        {0, L"0"}, {7, L"7"}, {24, L"24"}, {100, L"100"}, {-1, L"-1"}, {4294967295LL, L"4294967295"},
-        {INT64_MIN, L"-9223372036854775808"}};
+    const std::pair<int64_t, const wchar_t*> aCases[] = {{0, L"0"},
+                                                         {7, L"7"},
+                                                         {24, L"24"},
+                                                         {100, L"100"},
+                                                         {-1, L"-1"},
+                                                         {4294967295LL, L"4294967295"},
+                                                         {INT64_MIN, L"-9223372036854775808"}};
     for (const auto& c : aCases)
         EXPECT_EQ(DecimalText(c.first), c.second);
 }

@@ -41,20 +41,31 @@ TEST_P(ProbeOptionsTest, ParsesOrRefuses)
     EXPECT_EQ(options.strCapturePath, c.pszCapture);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ProbeOptionsTest, ::testing::Values(
-    OptionsCase{"Plain", {L"ACME", L"1.10"}, true, false, L"", L""},
-    OptionsCase{"JsonFirst", {L"--json", L"ACME", L"1.10"}, true, true, L"", L""},
-    OptionsCase{"Between", {L"ACME", L"--capture", L"c.ini", L"1.10", L"--json"}, true, true, L"c.ini", L""},
-    OptionsCase{"NoArguments", {}, false, false, L"", L"missing TAG and NEWEST_REV"},
-    OptionsCase{"OneArgument", {L"ACME", L"--json"}, false, false, L"", L"missing NEWEST_REV"},
-    OptionsCase{"UnknownOption", {L"ACME", L"1.10", L"--jsn"}, false, false, L"", L"unknown option --jsn"},
-    OptionsCase{"CaptureLast", {L"ACME", L"1.10", L"--capture"}, false, false, L"", L"--capture needs a file name"},
-    OptionsCase{"CaptureThenOption", {L"ACME", L"1.10", L"--capture", L"--json"}, false, false, L"",
-                L"--capture needs a file name"},
-    OptionsCase{"CaptureTwice", {L"ACME", L"--capture", L"a.ini", L"1.10", L"--capture", L"b.ini"}, false, false, L"",
-                L"--capture given twice"},
-    OptionsCase{"CaptureEmpty", {L"ACME", L"1.10", L"--capture", L""}, false, false, L"", L"--capture needs a file name"},
-    OptionsCase{"ThirdArgument", {L"ACME", L"1.10", L"extra"}, false, false, L"", L"unexpected argument extra"}),
+INSTANTIATE_TEST_SUITE_P(
+    Table, ProbeOptionsTest,
+    ::testing::Values(
+        OptionsCase{"Plain", {L"ACME", L"1.10"}, true, false, L"", L""},
+        OptionsCase{"JsonFirst", {L"--json", L"ACME", L"1.10"}, true, true, L"", L""},
+        OptionsCase{"Between", {L"ACME", L"--capture", L"c.ini", L"1.10", L"--json"}, true, true, L"c.ini", L""},
+        OptionsCase{"NoArguments", {}, false, false, L"", L"missing TAG and NEWEST_REV"},
+        OptionsCase{"OneArgument", {L"ACME", L"--json"}, false, false, L"", L"missing NEWEST_REV"},
+        OptionsCase{"UnknownOption", {L"ACME", L"1.10", L"--jsn"}, false, false, L"", L"unknown option --jsn"},
+        OptionsCase{"CaptureLast", {L"ACME", L"1.10", L"--capture"}, false, false, L"", L"--capture needs a file name"},
+        OptionsCase{"CaptureThenOption",
+                    {L"ACME", L"1.10", L"--capture", L"--json"},
+                    false,
+                    false,
+                    L"",
+                    L"--capture needs a file name"},
+        OptionsCase{"CaptureTwice",
+                    {L"ACME", L"--capture", L"a.ini", L"1.10", L"--capture", L"b.ini"},
+                    false,
+                    false,
+                    L"",
+                    L"--capture given twice"},
+        OptionsCase{
+            "CaptureEmpty", {L"ACME", L"1.10", L"--capture", L""}, false, false, L"", L"--capture needs a file name"},
+        OptionsCase{"ThirdArgument", {L"ACME", L"1.10", L"extra"}, false, false, L"", L"unexpected argument extra"}),
     [](const ::testing::TestParamInfo<OptionsCase>& info) { return std::string(info.param.pszName); });
 
 class ProbeTest : public SimTest {
@@ -95,7 +106,8 @@ const char* const MIXED_DRIVES =
     "[E]\nvendor_identity = \"KDR 5121OTHER\"\ninquiry_revision = \"1.02\"\n"
     "[F]\nvendor_identity = \"XYZ 9000ACME\"\ninquiry_revision = \"1.02\"\n"
     "[G]\nvendor_identity = \"KDR 5120ACME\"\ninquiry_product = \"A\\x00C\"\ninquiry_revision = \"1.10\"\n"
-    "[H]\nvendor_identity = \"KDR 5120ACME\"\ninquiry_status = 02\ninquiry_sense_hex = 70 00 02 00 00 00 00 0A 00 00 00 00 3A 00\n"
+    "[H]\nvendor_identity = \"KDR 5120ACME\"\ninquiry_status = 02\ninquiry_sense_hex = 70 00 02 00 00 00 00 0A 00 00 "
+    "00 00 3A 00\n"
     "[I]\nopens = denied\n"
     "[J]\nvendor_identity = \"KDR 5120ACME\"\nunit_attentions = 2\ninquiry_revision = \"1.10\"\n"
     "[K]\nvendor_identity_status = 02\nvendor_identity_sense_hex = 70 00 05 00 00 00 00 0A 00 00 00 00 24 00\n"
@@ -123,12 +135,11 @@ TEST_P(ProbeAgreementTest, VerdictsAreTheLaunchersTargets)
     EXPECT_EQ(result.nOutdated, static_cast<int>(strTargets.size()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ProbeAgreementTest, ::testing::Values(
-    AgreementCase{"Usual", L"ACME", L"1.10"},
-    AgreementCase{"OtherTag", L"OTHER", L"1.02"},
-    AgreementCase{"EmptyTag", L"", L"1.10"},
-    AgreementCase{"EmptyRevision", L"ACME", L""},
-    AgreementCase{"ShortRevision", L"ACME", L"1."}),
+INSTANTIATE_TEST_SUITE_P(
+    Table, ProbeAgreementTest,
+    ::testing::Values(AgreementCase{"Usual", L"ACME", L"1.10"}, AgreementCase{"OtherTag", L"OTHER", L"1.02"},
+                      AgreementCase{"EmptyTag", L"", L"1.10"}, AgreementCase{"EmptyRevision", L"ACME", L""},
+                      AgreementCase{"ShortRevision", L"ACME", L"1."}),
     [](const ::testing::TestParamInfo<AgreementCase>& info) { return std::string(info.param.pszName); });
 
 TEST_F(ProbeTest, ReadsEveryVolumeWithTwoCommandsAndNothingElse)
@@ -140,7 +151,8 @@ TEST_F(ProbeTest, ReadsEveryVolumeWithTwoCommandsAndNothingElse)
     EXPECT_EQ(result.nWithoutVolume, 12);
     for (const std::string& strLine : TraceLinesStartingWith("send "))
         EXPECT_TRUE(strLine.find(" 12 00 00 00 FE ") != std::string::npos ||
-                    strLine.find(" 3C 02 F1 00 00 00 00 00 30 ") != std::string::npos) << strLine;
+                    strLine.find(" 3C 02 F1 00 00 00 00 00 30 ") != std::string::npos)
+            << strLine;
     EXPECT_EQ(g_nSimMostOpenHandles, 1);
     EXPECT_EQ(g_nSimOpenHandles, 0);
     const ProbedDrive& f = result.aDrives[3];

@@ -96,5 +96,6 @@ TEST_F(SimDrivesTest, VolumePathsAndRefusedOpens)
     EXPECT_EQ(OpenSimDrive('F' - 'A'), OS_ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(OpenSimDrive('G' - 'A'), OS_ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(OpenSimDrive('H' - 'A'), 21u);
-    EXPECT_EQ(g_astrSimTrace, (std::vector<std::string>{"open E denied", "open F fail", "open G fail", "open H error 21"}));
+    EXPECT_EQ(g_astrSimTrace,
+              (std::vector<std::string>{"open E denied", "open F fail", "open G fail", "open H error 21"}));
 }

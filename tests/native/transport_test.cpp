@@ -16,27 +16,21 @@ TEST_P(ClassifySenseTest, MapsKeyAscAscq)
     EXPECT_EQ(ClassifySense(c.nKey, c.nAsc, c.nAscq), c.nExpected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ClassifySenseTest, ::testing::Values(
-    SenseCase{0x00, 0x00, 0x00, SENSE_CLASS_NONE},
-    SenseCase{0x00, 0x00, 0x01, SENSE_CLASS_OTHER},
-    SenseCase{0x02, 0x04, 0x01, SENSE_CLASS_BECOMING_READY},
-    SenseCase{0x02, 0x04, 0x02, SENSE_CLASS_INIT_REQUIRED},
-    SenseCase{0x02, 0x04, 0x08, SENSE_CLASS_LONG_WRITE},
-    SenseCase{0x02, 0x04, 0x03, SENSE_CLASS_OTHER},
-    SenseCase{0x02, 0x3A, 0x00, SENSE_CLASS_NO_MEDIUM},
-    SenseCase{0x02, 0x3A, 0x01, SENSE_CLASS_NO_MEDIUM},
-    SenseCase{0x02, 0x3A, 0x02, SENSE_CLASS_NO_MEDIUM},
-    SenseCase{0x02, 0x3A, 0x03, SENSE_CLASS_OTHER},
-    SenseCase{0x04, 0x08, 0x01, SENSE_CLASS_COMM_TIMEOUT},
-    SenseCase{0x04, 0x4C, 0x00, SENSE_CLASS_SELF_CONFIG_FAILED},
-    SenseCase{0x04, 0x08, 0x00, SENSE_CLASS_OTHER},
-    SenseCase{0x06, 0x28, 0x00, SENSE_CLASS_MEDIUM_CHANGED},
-    SenseCase{0x06, 0x29, 0x00, SENSE_CLASS_POWER_ON_RESET},
-    SenseCase{0x06, 0x29, 0x01, SENSE_CLASS_OTHER},
-    SenseCase{0x26, 0x29, 0x00, SENSE_CLASS_OTHER},   // flag bit set: not masked off
-    SenseCase{0x82, 0x3A, 0x00, SENSE_CLASS_OTHER},
-    SenseCase{0x05, 0x20, 0x00, SENSE_CLASS_OTHER},
-    SenseCase{0x03, 0x04, 0x01, SENSE_CLASS_OTHER}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, ClassifySenseTest,
+    ::testing::Values(
+        SenseCase{0x00, 0x00, 0x00, SENSE_CLASS_NONE}, SenseCase{0x00, 0x00, 0x01, SENSE_CLASS_OTHER},
+        SenseCase{0x02, 0x04, 0x01, SENSE_CLASS_BECOMING_READY}, SenseCase{0x02, 0x04, 0x02, SENSE_CLASS_INIT_REQUIRED},
+        SenseCase{0x02, 0x04, 0x08, SENSE_CLASS_LONG_WRITE}, SenseCase{0x02, 0x04, 0x03, SENSE_CLASS_OTHER},
+        SenseCase{0x02, 0x3A, 0x00, SENSE_CLASS_NO_MEDIUM}, SenseCase{0x02, 0x3A, 0x01, SENSE_CLASS_NO_MEDIUM},
+        SenseCase{0x02, 0x3A, 0x02, SENSE_CLASS_NO_MEDIUM}, SenseCase{0x02, 0x3A, 0x03, SENSE_CLASS_OTHER},
+        SenseCase{0x04, 0x08, 0x01, SENSE_CLASS_COMM_TIMEOUT},
+        SenseCase{0x04, 0x4C, 0x00, SENSE_CLASS_SELF_CONFIG_FAILED}, SenseCase{0x04, 0x08, 0x00, SENSE_CLASS_OTHER},
+        SenseCase{0x06, 0x28, 0x00, SENSE_CLASS_MEDIUM_CHANGED},
+        SenseCase{0x06, 0x29, 0x00, SENSE_CLASS_POWER_ON_RESET}, SenseCase{0x06, 0x29, 0x01, SENSE_CLASS_OTHER},
+        SenseCase{0x26, 0x29, 0x00, SENSE_CLASS_OTHER},  // flag bit set: not masked off
+        SenseCase{0x82, 0x3A, 0x00, SENSE_CLASS_OTHER}, SenseCase{0x05, 0x20, 0x00, SENSE_CLASS_OTHER},
+        SenseCase{0x03, 0x04, 0x01, SENSE_CLASS_OTHER}));
 
 class TransportTest : public SimTest {
 protected:
@@ -73,10 +67,12 @@ TEST_P(TransportUnitAttentionTest, OnceThenGoodIsSentTwice)
     EXPECT_EQ(memcmp(abBuffer + 16, "ABC-DRIVE", 9), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Senses, TransportUnitAttentionTest, ::testing::Values(
-    UnitAttention{"MediumMayHaveChanged", {0x06, 0x28, 0x00}},
-    UnitAttention{"PowerOnReset", {0x06, 0x29, 0x00}}),
-    [](const ::testing::TestParamInfo<UnitAttention>& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(Senses, TransportUnitAttentionTest,
+                         ::testing::Values(UnitAttention{"MediumMayHaveChanged", {0x06, 0x28, 0x00}},
+                                           UnitAttention{"PowerOnReset", {0x06, 0x29, 0x00}}),
+                         [](const ::testing::TestParamInfo<UnitAttention>& info) {
+                             return std::string(info.param.pszName);
+                         });
 
 TEST_F(TransportTest, UnitAttentionForeverEndsAfterEightSendsWithFalse)
 {
@@ -123,13 +119,15 @@ TEST_P(TransportFailureTest, EndsAfterOneSendWithFalse)
     EXPECT_EQ(abBuffer[16], 0xA5) << "a failed command carries no data";
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, TransportFailureTest, ::testing::Values(
-    FailingAnswer{"BusyWithEmptySense", 0x08, false, 0, 0, 0},
-    FailingAnswer{"NoMedium", 0x02, true, 0x02, 0x3A, 0x00},
-    FailingAnswer{"PowerOnWithQualifier", 0x02, true, 0x06, 0x29, 0x01},
-    FailingAnswer{"UnitAttentionWithFlagBit", 0x02, true, 0x26, 0x29, 0x00},
-    FailingAnswer{"InvalidOpcode", 0x02, true, 0x05, 0x20, 0x00}),
-    [](const ::testing::TestParamInfo<FailingAnswer>& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(Answers, TransportFailureTest,
+                         ::testing::Values(FailingAnswer{"BusyWithEmptySense", 0x08, false, 0, 0, 0},
+                                           FailingAnswer{"NoMedium", 0x02, true, 0x02, 0x3A, 0x00},
+                                           FailingAnswer{"PowerOnWithQualifier", 0x02, true, 0x06, 0x29, 0x01},
+                                           FailingAnswer{"UnitAttentionWithFlagBit", 0x02, true, 0x26, 0x29, 0x00},
+                                           FailingAnswer{"InvalidOpcode", 0x02, true, 0x05, 0x20, 0x00}),
+                         [](const ::testing::TestParamInfo<FailingAnswer>& info) {
+                             return std::string(info.param.pszName);
+                         });
 
 TEST_F(TransportTest, FailedDeviceCallIsFalseAndLeavesTheBufferAlone)
 {

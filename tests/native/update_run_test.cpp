@@ -89,9 +89,8 @@ TEST_F(UpdateRunTest, TwoTargetsOfOneModelRunItsPackageOnce)
     EXPECT_EQ(Run(), 0);
     EXPECT_EQ(Starts(), (std::vector<std::string>{"start C:\\fw\\FW5120.exe"}));
     ASSERT_EQ(g_aSimBoxes.size(), 2u);
-    EXPECT_EQ(g_aSimBoxes[1].strText,
-              L"Update operation is completed.\r\n---------- updated drive list ----------"
-              L"\n\rE:ABC-DRIVE       1.02\n\rF:ABC-DRIVE       1.02");
+    EXPECT_EQ(g_aSimBoxes[1].strText, L"Update operation is completed.\r\n---------- updated drive list ----------"
+                                      L"\n\rE:ABC-DRIVE       1.02\n\rF:ABC-DRIVE       1.02");
 }
 
 TEST_F(UpdateRunTest, BothModelsRunAndTheLoopEndsOnceBothAreDone)

@@ -86,6 +86,7 @@ TEST_F(UpdaterPackageTest, FailedStartIsFalseAndStillReleasesTheAwakeRequest)
 {
     AddSimFile(L"FW5120.dat", false, false);
     EXPECT_FALSE(RunUpdater(L"C:\\fw\\FW5120.dat"));
-    EXPECT_EQ(g_astrSimTrace, (std::vector<std::string>{"awake on", "start C:\\fw\\FW5120.dat", "wait none", "awake off"}));
+    EXPECT_EQ(g_astrSimTrace,
+              (std::vector<std::string>{"awake on", "start C:\\fw\\FW5120.dat", "wait none", "awake off"}));
     EXPECT_FALSE(g_bSimAwake);
 }

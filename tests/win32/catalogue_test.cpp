@@ -22,7 +22,8 @@ static void ExpectCatalogue(const CatalogueCase* pCases, size_t nCases)
 TEST(CatalogueTest, EnglishEntriesAreExactlyTheTexts)
 {
     const CatalogueCase aCases[] = {
-        {105, L"%d target device(s) is found.\r\nIt will update all drives .\r\n---------- target drive list ----------"},
+        {105,
+         L"%d target device(s) is found.\r\nIt will update all drives .\r\n---------- target drive list ----------"},
         {106, L"FW is already the latest version."},
         {107, L"Available target is not found."},
         {108, L"The following drive failed to update."},

@@ -24,9 +24,8 @@ TEST_F(MessageBoxTest, ConfirmationBoxAnsweredCancel)
     int nResult = ShowMessage(L"line one\r\nline two", BOX_KIND_OK_CANCEL);
     std::string strReport = FinishBoxHelper(hHelper, strOut);
     EXPECT_EQ(nResult, BOX_RESULT_CANCEL);
-    EXPECT_EQ(strReport,
-              "ready\nbox\ncaption: fwlaunch_win32_tests\ntext: line one\\r\\nline two\nbuttons: OK Cancel\n"
-              "owner: none\nicon: yes\nanswer: cancel\ndone 1\n");
+    EXPECT_EQ(strReport, "ready\nbox\ncaption: fwlaunch_win32_tests\ntext: line one\\r\\nline two\nbuttons: OK Cancel\n"
+                         "owner: none\nicon: yes\nanswer: cancel\ndone 1\n");
 }
 
 TEST_F(MessageBoxTest, NoticeBoxAnsweredOk)

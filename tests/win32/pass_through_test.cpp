@@ -24,17 +24,16 @@ TEST(PassThroughTest, PacksTheRequestBlockByteForByte)
     PackPassThrough(request, pvData, &block);
 
     const uint8_t abExpected[80] = {
-        44, 0,                     // Length
-        0, 0, 0, 0,                // ScsiStatus, PathId, TargetId, Lun
-        12, 18, 1,                 // CdbLength, SenseInfoLength, DataIn
-        0, 0, 0,                   // alignment
-        0x78, 0x56, 0x34, 0x12,    // DataTransferLength
-        0x68, 0x01, 0, 0,          // TimeOutValue 360
-        0x00, 0xC0, 0xAB, 0x00,    // DataBuffer
-        48, 0, 0, 0,               // SenseInfoOffset
-        0x3C, 0x02, 0xF1, 0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x00, 0x00, 0x00,
-        0, 0, 0, 0,                // Cdb 12..15
-        0, 0, 0, 0,                // gap
+        44,   0,                 // Length
+        0,    0,    0,    0,     // ScsiStatus, PathId, TargetId, Lun
+        12,   18,   1,           // CdbLength, SenseInfoLength, DataIn
+        0,    0,    0,           // alignment
+        0x78, 0x56, 0x34, 0x12,  // DataTransferLength
+        0x68, 0x01, 0,    0,     // TimeOutValue 360
+        0x00, 0xC0, 0xAB, 0x00,  // DataBuffer
+        48,   0,    0,    0,     // SenseInfoOffset
+        0x3C, 0x02, 0xF1, 0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x00, 0x00, 0x00, 0, 0, 0, 0,  // Cdb 12..15
+        0,    0,    0,    0,                                                                 // gap
         // sense area, 32 zero bytes
     };
     EXPECT_EQ(memcmp(&block, abExpected, sizeof(abExpected)), 0);

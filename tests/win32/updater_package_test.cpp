@@ -9,10 +9,7 @@
 // listing and ShellExecuteExW.
 class UpdaterFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        GetCurrentDirectoryW(MAX_PATH, szPrevious);
-    }
+    void SetUp() override { GetCurrentDirectoryW(MAX_PATH, szPrevious); }
     void TearDown() override
     {
         SetCurrentDirectoryW(szPrevious);
@@ -98,7 +95,8 @@ TEST_F(UpdaterFolderTest, FolderPathWithTheDigitsDoesNotMatchOtherFiles)
 TEST_F(UpdaterFolderTest, RunUpdaterWaitsForThePackageToEnd)
 {
     std::wstring strFolder = EnterFolder(L"run", {});
-    ASSERT_TRUE(CopyFileW((ProgramFolder() + L"fake-updater.exe").c_str(), (strFolder + L"\\FW5120.exe").c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileW((ProgramFolder() + L"fake-updater.exe").c_str(), (strFolder + L"\\FW5120.exe").c_str(), FALSE));
     std::wstring strTrace = strFolder + L"\\trace.txt";
     SetEnvironmentVariableW(L"FWLAUNCH_SIM_TRACE", strTrace.c_str());
     SetEnvironmentVariableW(L"FAKE_UPDATER_SLEEP_MS", L"3000");

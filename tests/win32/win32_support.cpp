@@ -12,8 +12,8 @@ std::wstring MakeTempFolder(const std::wstring& strSuffix)
 {
     wchar_t szTemp[MAX_PATH] = {0};
     GetTempPathW(MAX_PATH, szTemp);
-    std::wstring strFolder =
-        std::wstring(szTemp) + L"fwl" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(GetTickCount()) + strSuffix;
+    std::wstring strFolder = std::wstring(szTemp) + L"fwl" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                             std::to_wstring(GetTickCount()) + strSuffix;
     CreateDirectoryW(strFolder.c_str(), nullptr);
     return strFolder;
 }

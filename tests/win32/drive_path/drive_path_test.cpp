@@ -58,11 +58,11 @@ TEST_F(DrivePathTest, AnswersComeBackIntoTheCallersBuffer)
     EXPECT_EQ(ReadVendorIdentity('E'), L"KDR 5120ACME");
     EXPECT_EQ(ReadInquiryIdentity('E'), L"E : VENDOR  ABC-DRIVE       1.02");
     EXPECT_FALSE(IsFirmwareOutdated(L"1.02", 'E'));
-    EXPECT_EQ(TraceLines(), (std::vector<std::string>{
-                                "open E ok", "send E 3C 02 F1 00 00 00 00 00 30 00 00 00 len 48 status 00", "close E",
-                                "open E ok", "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00", "close E",
-                                "open E ok", "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00",
-                                "close E"}));
+    EXPECT_EQ(TraceLines(),
+              (std::vector<std::string>{
+                  "open E ok", "send E 3C 02 F1 00 00 00 00 00 30 00 00 00 len 48 status 00", "close E", "open E ok",
+                  "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00", "close E", "open E ok",
+                  "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00", "close E"}));
 }
 
 struct UnitAttention {
@@ -82,14 +82,17 @@ TEST_P(DrivePathUnitAttentionTest, IsSentAgainAndThenAnswers)
     EXPECT_TRUE(SendCdb(INQUIRY_TRANSFER_LENGTH, INQUIRY_CDB, abBuffer));
     EXPECT_EQ(memcmp(abBuffer + 16, "ABC-DRIVE", 9), 0);
     EXPECT_EQ(CountTrace("send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 02 sense " +
-                         std::string(GetParam().pszSense)), 1u);
+                         std::string(GetParam().pszSense)),
+              1u);
     EXPECT_EQ(CountTrace("send E"), 2u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Senses, DrivePathUnitAttentionTest, ::testing::Values(
-    UnitAttention{"MediumMayHaveChanged", "06 28 00"},
-    UnitAttention{"PowerOnReset", "06 29 00"}),
-    [](const ::testing::TestParamInfo<UnitAttention>& info) { return std::string(info.param.pszName); });
+INSTANTIATE_TEST_SUITE_P(Senses, DrivePathUnitAttentionTest,
+                         ::testing::Values(UnitAttention{"MediumMayHaveChanged", "06 28 00"},
+                                           UnitAttention{"PowerOnReset", "06 29 00"}),
+                         [](const ::testing::TestParamInfo<UnitAttention>& info) {
+                             return std::string(info.param.pszName);
+                         });
 
 TEST_F(DrivePathTest, OtherSenseEndsTheCommandWithNoData)
 {
@@ -110,8 +113,8 @@ TEST_F(DrivePathTest, RefusedMissingAndMachineVolumesDoNotOpen)
         EXPECT_FALSE(OpenDrive(chLetter)) << chLetter;
         EXPECT_EQ(g_hDrive, OS_INVALID_HANDLE);
     }
-    EXPECT_EQ(TraceLines(), (std::vector<std::string>{"open C fail", "open E denied", "open F fail", "open G fail",
-                                                      "open Z fail"}));
+    EXPECT_EQ(TraceLines(),
+              (std::vector<std::string>{"open C fail", "open E denied", "open F fail", "open G fail", "open Z fail"}));
 }
 
 TEST_F(DrivePathTest, EachOpenGetsAFreshHandleAndIsClosedOnce)
