@@ -43,5 +43,10 @@ target_include_directories(fwlaunch_native_tests PRIVATE ${CMAKE_BINARY_DIR}/gen
 add_executable(fwlaunch_scan_bench ${CMAKE_SOURCE_DIR}/tools/bench/scan_bench.cpp)
 target_link_libraries(fwlaunch_scan_bench PRIVATE fwprobe_core fwlaunch_core testing_native_platform testing_drives)
 
+# The sources in the style of .clang-format: once, in the plain build.
+if(NOT FWLAUNCH_SANITIZE)
+  add_test(NAME style.format COMMAND bash ${CMAKE_SOURCE_DIR}/tools/format.sh --check)
+endif()
+
 include(GoogleTest)
 gtest_discover_tests(fwlaunch_native_tests DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)

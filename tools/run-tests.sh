@@ -1,27 +1,40 @@
 #!/bin/bash
-# Runs every test of the three builds and ends with one summary line.
+# Runs every test of the three builds and ends with one summary line. The
+# counts come from CTest's JUnit report and the fuzzers' own last line.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 passed=0
 failed=0
 status=0
+# Passed and failed test cases of a JUnit report, as "PASSED FAILED".
+junit_counts() {
+    python3 - "$1" <<'PY'
+import sys
+import xml.etree.ElementTree as ET
+cases = ET.parse(sys.argv[1]).getroot().iter("testcase")
+passed = failed = 0
+for case in cases:
+    if case.find("failure") is not None or case.find("error") is not None or case.get("status") == "fail":
+        failed += 1
+    elif case.find("skipped") is None and case.get("status") in (None, "run"):
+        passed += 1
+print(passed, failed)
+PY
+}
 run_ctest() {
-    local dir=$1 log
-    log=$(mktemp)
+    local dir=$1 junit counts
+    junit=$(mktemp /tmp/fwlaunch-junit.XXXXXX.xml)
     echo "== tests in $dir"
-    (cd "$here/$dir" && ctest --output-on-failure -j2 --timeout 600) 2>&1 | tee "$log" | grep -vE '^ *(Start|[0-9]+/[0-9]+ Test .*Passed)' 
-    local line
-    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
-    if [ -z "$line" ]; then
-        echo "no test summary from $dir"; status=1
+    (cd "$here/$dir" && ctest --output-on-failure -j2 --timeout 600 --output-junit "$junit") 2>&1 |
+        grep -vE '^ *(Start|[0-9]+/[0-9]+ Test .*Passed)'
+    if ! counts=$(junit_counts "$junit" 2>/dev/null) || [ "$counts" = "0 0" ]; then
+        echo "no test report from $dir"; status=1
     else
-        local total fail
-        fail=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
-        total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
-        passed=$((passed + total - fail)); failed=$((failed + fail))
-        [ "$fail" -eq 0 ] || status=1
+        read -r p f <<<"$counts"
+        passed=$((passed + p)); failed=$((failed + f))
+        [ "$f" -eq 0 ] || status=1
     fi
-    rm -f "$log"
+    rm -f "$junit"
 }
 run_ctest build/native
 run_ctest build/native-asan
