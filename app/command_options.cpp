@@ -1,8 +1,12 @@
 #include "app/command_options.h"
 
-bool TakePositionalArgument(const DriveText& strArg, int* pnPositional, DriveText* pstrTag,
-                            DriveText* pstrNewestRevision, DriveText* pstrError)
+bool TakeOtherArgument(const DriveText& strArg, int* pnPositional, DriveText* pstrTag, DriveText* pstrNewestRevision,
+                       DriveText* pstrError)
 {
+    if (strArg.compare(0, 2, L"--") == 0) {
+        *pstrError = L"unknown option " + strArg;
+        return false;
+    }
     if (*pnPositional >= 2) {
         *pstrError = L"unexpected argument " + strArg;
         return false;

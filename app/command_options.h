@@ -4,10 +4,10 @@
 // take a file name, in any order.
 #include "platform/drive_text.h"
 
-// Takes a word that is no option as the next of the two arguments; false,
-// with the error, for a third.
-bool TakePositionalArgument(const DriveText& strArg, int* pnPositional, DriveText* pstrTag,
-                            DriveText* pstrNewestRevision, DriveText* pstrError);
+// A word that is none of the program's options: the next of the two
+// arguments. False, with the error, for an unknown option or a third argument.
+bool TakeOtherArgument(const DriveText& strArg, int* pnPositional, DriveText* pstrTag, DriveText* pstrNewestRevision,
+                       DriveText* pstrError);
 // False, with the error, unless both arguments were given.
 bool HasBothArguments(int nPositional, DriveText* pstrError);
 // The file name after the option at *pnIndex, which then moves past it;

@@ -20,11 +20,8 @@ bool ParseDeployOptions(int argc, const wchar_t* const* argv, DeployOptions* pOp
         } else if (strArg == L"--log") {
             if (!TakeFileArgument(argc, argv, &i, &pOptions->strLogPath, pstrError))
                 return false;
-        } else if (strArg.compare(0, 2, L"--") == 0) {
-            *pstrError = L"unknown option " + strArg;
-            return false;
-        } else if (!TakePositionalArgument(strArg, &nPositional, &pOptions->strTag, &pOptions->strNewestRevision,
-                                           pstrError)) {
+        } else if (!TakeOtherArgument(strArg, &nPositional, &pOptions->strTag, &pOptions->strNewestRevision,
+                                      pstrError)) {
             return false;
         }
     }

@@ -14,11 +14,8 @@ bool ParseProbeOptions(int argc, const wchar_t* const* argv, ProbeOptions* pOpti
         } else if (strArg == L"--capture") {
             if (!TakeFileArgument(argc, argv, &i, &pOptions->strCapturePath, pstrError))
                 return false;
-        } else if (strArg.compare(0, 2, L"--") == 0) {
-            *pstrError = L"unknown option " + strArg;
-            return false;
-        } else if (!TakePositionalArgument(strArg, &nPositional, &pOptions->strTag, &pOptions->strNewestRevision,
-                                           pstrError)) {
+        } else if (!TakeOtherArgument(strArg, &nPositional, &pOptions->strTag, &pOptions->strNewestRevision,
+                                      pstrError)) {
             return false;
         }
     }
