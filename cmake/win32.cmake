@@ -68,7 +68,8 @@ target_link_options(drive-sim PRIVATE ${static_link})
 target_link_libraries(drive-sim PRIVATE testing_drives_win32 testing_files_win32 ${testing_product_helpers})
 add_executable(drive-sim-run
   testing/drive_sim/drive_sim_run.cpp
-  testing/drive_sim/dll_preload.cpp)
+  testing/drive_sim/dll_preload.cpp
+  testing/tools/console_class_window.cpp)
 target_compile_options(drive-sim-run PRIVATE -municode)
 target_link_options(drive-sim-run PRIVATE -municode ${static_link})
 target_link_libraries(drive-sim-run PRIVATE testing_drives_win32 testing_files_win32 ${testing_product_helpers})
@@ -79,7 +80,7 @@ add_executable(fake-updater testing/tools/fake_updater.cpp)
 target_compile_options(fake-updater PRIVATE -municode)
 target_link_options(fake-updater PRIVATE -municode ${static_link})
 target_link_libraries(fake-updater PRIVATE testing_drives_win32 testing_files_win32 ${testing_product_helpers})
-add_executable(box-answer testing/tools/box_answer.cpp)
+add_executable(box-answer testing/tools/box_answer.cpp testing/tools/console_class_window.cpp)
 target_compile_options(box-answer PRIVATE -municode)
 target_link_options(box-answer PRIVATE -municode -mwindows ${static_link})
 target_link_libraries(box-answer PRIVATE testing_files_win32 ${testing_product_helpers})

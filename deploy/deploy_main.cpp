@@ -34,15 +34,6 @@ static void TellUpdater(const UpdaterRecord& updater, bool bEnded, void* pvOutpu
     WriteDeployLine(static_cast<DeployOutput*>(pvOutput), FormatUpdaterLine(updater, bEnded));
 }
 
-static bool HasUpdaterFor(const UpdaterRecords& updaters, ModelCode nModel)
-{
-    for (int i = 0; i < updaters.nUpdaters; ++i) {
-        if (updaters.aUpdaters[i].nModel == nModel)
-            return true;
-    }
-    return false;
-}
-
 // The launcher's scan, updater run and verification, with no box: the
 // consent was given on the command line.
 static void UpdateDrives(DeployOutput* pOutput, DeployResult* pResult)
@@ -54,7 +45,6 @@ static void UpdateDrives(DeployOutput* pOutput, DeployResult* pResult)
     for (int i = 0; i < recognised.nDrives; ++i) {
         DeployedDrive& drive = pResult->aDrives[pResult->nDrives++];
         drive.scanned = recognised.aDrives[i];
-        drive.bVerified = false;
         drive.bOutdatedAfter = false;
         WriteDeployLine(pOutput, FormatDriveLine(drive));
     }
@@ -65,28 +55,27 @@ static void UpdateDrives(DeployOutput* pOutput, DeployResult* pResult)
         // with two models there is room for it.
         for (int i = 0; i < pResult->nDrives; ++i) {
             const RecognisedDrive& scanned = pResult->aDrives[i].scanned;
-            if (scanned.bOutdated && !HasUpdaterFor(updaters, scanned.nModel) && updaters.nUpdaters < UPDATER_MODELS) {
+            if (scanned.bOutdated && FindUpdater(updaters, scanned.nModel) == nullptr &&
+                updaters.nUpdaters < UPDATER_MODELS) {
                 updaters.aUpdaters[updaters.nUpdaters++] =
                     UpdaterRecord{scanned.nModel, DriveText(), PackageRun{false, false, 0}};
                 WriteDeployLine(pOutput, FormatUnsearchedLine(scanned.nModel));
             }
         }
-        // Targets are the outdated recognised drives, in the same letter order.
+        // The targets are the outdated recognised drives, in the same order.
         TargetCheck aChecks[TARGET_SLOTS];
         VerifyTargets(pResult->strNewestRevision, list, aChecks);
-        for (int i = 0, j = 0; i < pResult->nDrives && j < list.nTargets; ++i) {
+        for (int i = 0, j = 0; i < pResult->nDrives; ++i) {
             DeployedDrive& drive = pResult->aDrives[i];
-            if (drive.scanned.chLetter != list.achTargetLetter[j])
-                continue;
-            drive.bVerified = true;
-            drive.bOutdatedAfter = aChecks[j].bOutdated;
-            drive.strRevisionAfter = aChecks[j].strRevision;
-            ++j;
+            if (drive.scanned.bOutdated) {
+                drive.bOutdatedAfter = aChecks[j].bOutdated;
+                drive.strRevisionAfter = aChecks[j++].strRevision;
+            }
         }
     }
     DecideDeployOutcome(pResult);
     for (int i = 0; i < pResult->nDrives; ++i) {
-        if (pResult->aDrives[i].bVerified)
+        if (pResult->aDrives[i].scanned.bOutdated)
             WriteDeployLine(pOutput, FormatVerifiedLine(pResult->aDrives[i]));
     }
 }
@@ -116,11 +105,13 @@ int RunDeploy(int argc, const wchar_t* const* argv)
     if (!IsProcessElevated()) {
         WriteErrorWide(L"fwdeploy: this process is not elevated: start it as an administrator or as SYSTEM; "
                        L"no drive was opened\r\n");
-        SetStoppedOutcome(&result, DEPLOY_OUTCOME_NOT_ELEVATED, DEPLOY_EXIT_NOT_ELEVATED);
+        result.nOutcome = DEPLOY_OUTCOME_NOT_ELEVATED;
+        result.nExitCode = DEPLOY_EXIT_NOT_ELEVATED;
     } else if ((hLock = TakeUpdateLock()) == OS_INVALID_HANDLE) {
         WriteErrorWide(L"fwdeploy: another update run holds this machine's lock: try again later; "
                        L"no drive was opened\r\n");
-        SetStoppedOutcome(&result, DEPLOY_OUTCOME_BUSY, DEPLOY_EXIT_BUSY);
+        result.nOutcome = DEPLOY_OUTCOME_BUSY;
+        result.nExitCode = DEPLOY_EXIT_BUSY;
     } else {
         UpdateDrives(&output, &result);
     }

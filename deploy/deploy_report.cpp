@@ -75,7 +75,8 @@ static OrderedJson DriveJson(const DeployedDrive& drive)
     item["entry"] = Utf8FromText(drive.scanned.strEntry);
     item["model"] = Utf8FromText(PackageDigits(drive.scanned.nModel));
     item["revision_before"] = Utf8FromText(drive.scanned.strRevision);
-    item["revision_after"] = drive.bVerified ? OrderedJson(Utf8FromText(drive.strRevisionAfter)) : OrderedJson(nullptr);
+    item["revision_after"] =
+        drive.scanned.bOutdated ? OrderedJson(Utf8FromText(drive.strRevisionAfter)) : OrderedJson(nullptr);
     item["result"] = DriveResultName(drive.nResult);
     return item;
 }

@@ -1,19 +1,20 @@
 #include "deploy/deploy_result.h"
 
-static bool SaysRestartRequired(const UpdaterRecord& updater)
+// Whether the updater was started and ended saying that a restart is needed.
+static bool SaysRestartRequired(const UpdaterRecord* pUpdater)
 {
-    return updater.run.bStarted && updater.run.bExitCodeRead &&
-           (updater.run.nExitCode == UPDATER_EXIT_RESTART_REQUIRED ||
-            updater.run.nExitCode == UPDATER_EXIT_RESTART_STARTED);
+    return pUpdater != nullptr && pUpdater->run.bStarted && pUpdater->run.bExitCodeRead &&
+           (pUpdater->run.nExitCode == UPDATER_EXIT_RESTART_REQUIRED ||
+            pUpdater->run.nExitCode == UPDATER_EXIT_RESTART_STARTED);
 }
 
-static bool ModelAwaitsRestart(const DeployResult& result, ModelCode nModel)
+const UpdaterRecord* FindUpdater(const UpdaterRecords& updaters, ModelCode nModel)
 {
-    for (int i = 0; i < result.updaters.nUpdaters; ++i) {
-        if (result.updaters.aUpdaters[i].nModel == nModel)
-            return SaysRestartRequired(result.updaters.aUpdaters[i]);
+    for (int i = 0; i < updaters.nUpdaters; ++i) {
+        if (updaters.aUpdaters[i].nModel == nModel)
+            return &updaters.aUpdaters[i];
     }
-    return false;
+    return nullptr;
 }
 
 void ClearDeployResult(DeployResult* pResult, const DriveText& strTag, const DriveText& strNewestRevision)
@@ -31,7 +32,7 @@ void DecideDeployOutcome(DeployResult* pResult)
     int nTargets = 0, nUpdated = 0, nAwaitingRestart = 0;
     for (int i = 0; i < pResult->nDrives; ++i) {
         DeployedDrive& drive = pResult->aDrives[i];
-        if (!drive.bVerified) {
+        if (!drive.scanned.bOutdated) {
             drive.nResult = DRIVE_RESULT_CURRENT;
             continue;
         }
@@ -39,7 +40,7 @@ void DecideDeployOutcome(DeployResult* pResult)
         if (!drive.bOutdatedAfter) {
             drive.nResult = DRIVE_RESULT_UPDATED;
             ++nUpdated;
-        } else if (ModelAwaitsRestart(*pResult, drive.scanned.nModel)) {
+        } else if (SaysRestartRequired(FindUpdater(pResult->updaters, drive.scanned.nModel))) {
             drive.nResult = DRIVE_RESULT_RESTART_REQUIRED;
             ++nAwaitingRestart;
         } else {
@@ -62,12 +63,4 @@ void DecideDeployOutcome(DeployResult* pResult)
         pResult->nOutcome = DEPLOY_OUTCOME_FAILED;
         pResult->nExitCode = DEPLOY_EXIT_FAILED;
     }
-}
-
-void SetStoppedOutcome(DeployResult* pResult, int nOutcome, int nExitCode)
-{
-    pResult->nDrives = 0;
-    pResult->updaters.nUpdaters = 0;
-    pResult->nOutcome = nOutcome;
-    pResult->nExitCode = nExitCode;
 }

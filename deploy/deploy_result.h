@@ -34,9 +34,10 @@ const int DRIVE_RESULT_UPDATED = 1;
 const int DRIVE_RESULT_STILL_OUTDATED = 2;
 const int DRIVE_RESULT_RESTART_REQUIRED = 3;
 
+// A target (scanned.bOutdated) is read again after the updaters; a drive
+// that was current is not.
 struct DeployedDrive {
     RecognisedDrive scanned;  // as the scan saw it
-    bool bVerified;           // a target, read again after the updaters
     bool bOutdatedAfter;
     DriveText strRevisionAfter;
     int nResult;  // DRIVE_RESULT_..., set by DecideDeployOutcome
@@ -55,9 +56,9 @@ struct DeployResult {
 // An empty result for the two arguments: no drive, no updater.
 void ClearDeployResult(DeployResult* pResult, const DriveText& strTag, const DriveText& strNewestRevision);
 
+// The updater of a model in the run, or null when it had none.
+const UpdaterRecord* FindUpdater(const UpdaterRecords& updaters, ModelCode nModel);
 // The drives' results, the outcome and the exit status from what the run
 // saw. A still outdated target counts as waiting for a restart only when
 // its model's updater was started and said so.
 void DecideDeployOutcome(DeployResult* pResult);
-// For a run stopped before any drive was opened (busy, not elevated).
-void SetStoppedOutcome(DeployResult* pResult, int nOutcome, int nExitCode);

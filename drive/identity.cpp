@@ -83,12 +83,14 @@ bool IsFirmwareOutdated(const DriveText& strNewestRevision, char chLetter)
 bool CheckFirmwareRevision(const DriveText& strNewestRevision, char chLetter, DriveText* pstrRevision)
 {
     uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
+    DriveText strIdentity;
     pstrRevision->clear();
-    if (!QueryDrive(chLetter, INQUIRY_CDB, INQUIRY_TRANSFER_LENGTH, abBuffer))
-        return IsRevisionOutdated(strNewestRevision, DriveText());
-    // The field first: the identity's end marker is written into the buffer.
-    *pstrRevision = InquiryTextField(abBuffer, INQUIRY_REVISION_OFFSET, INQUIRY_REVISION_BYTES);
-    return IsRevisionOutdated(strNewestRevision, InquiryIdentityFromAnswer(chLetter, abBuffer));
+    if (QueryDrive(chLetter, INQUIRY_CDB, INQUIRY_TRANSFER_LENGTH, abBuffer)) {
+        // The field first: the identity's end marker is written into the buffer.
+        *pstrRevision = InquiryTextField(abBuffer, INQUIRY_REVISION_OFFSET, INQUIRY_REVISION_BYTES);
+        strIdentity = InquiryIdentityFromAnswer(chLetter, abBuffer);
+    }
+    return IsRevisionOutdated(strNewestRevision, strIdentity);
 }
 
 DriveText InquiryTextField(const uint8_t abBuffer[IDENTITY_BUFFER_BYTES], size_t nOffset, size_t cbField)

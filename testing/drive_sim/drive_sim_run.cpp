@@ -16,6 +16,7 @@
 #include "testing/drive_sim/drive_set_file.h"
 #include "testing/drive_sim/sim_file.h"
 #include "testing/drive_sim/dll_preload.h"
+#include "testing/tools/console_class_window.h"
 
 const int EXIT_BAD_DRIVE_SET = 3;
 const int EXIT_NOT_STARTED = PRELOAD_FAILED_EXIT_CODE;
@@ -72,11 +73,6 @@ static BOOL WINAPI IgnoreControlEvent(DWORD)
     return TRUE;
 }
 
-static LRESULT CALLBACK ConsoleWindowProc(HWND hwnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(hwnd, nMsg, wParam, lParam);
-}
-
 // A console host's window on the new desktop, as Windows gives a console
 // program started there: the program's console check sees it.
 struct ConsoleHost {
@@ -87,15 +83,8 @@ struct ConsoleHost {
 static DWORD WINAPI HostConsoleWindow(LPVOID pvHost)
 {
     ConsoleHost* pHost = static_cast<ConsoleHost*>(pvHost);
-    if (SetThreadDesktop(pHost->hDesktop)) {
-        WNDCLASSW wc;
-        memset(&wc, 0, sizeof(wc));
-        wc.lpfnWndProc = ConsoleWindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"ConsoleWindowClass";
-        RegisterClassW(&wc);
-        CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
-    }
+    if (SetThreadDesktop(pHost->hDesktop))
+        MakeConsoleClassWindow();
     SetEvent(pHost->hReady);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0)

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "testing/drive_sim/sim_file.h"
+#include "testing/tools/console_class_window.h"
 
 static DriveText g_strOut;
 
@@ -72,22 +73,6 @@ static BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lParam)
         pContent->aButtons.push_back({strLabel, hwnd});
     }
     return TRUE;
-}
-
-static LRESULT CALLBACK ConsoleWindowProc(HWND hwnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcW(hwnd, nMsg, wParam, lParam);
-}
-
-static void MakeConsoleClassWindow()
-{
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = ConsoleWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"ConsoleWindowClass";
-    RegisterClassW(&wc);
-    CreateWindowExW(0, L"ConsoleWindowClass", L"console", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
-                    wc.hInstance, nullptr);
 }
 
 static void PumpMessages()

@@ -62,7 +62,7 @@ run_launcher() {
     local cmd=(timeout "$E2E_RUN_TIMEOUT" wine "$e2e_bin/drive-sim-run.exe" "${starter_args[@]}"
                "$(winpath "$e2e_bin/fwlaunch.exe")" "$@")
     local trace_before
-    trace_before=$(cat "$e2e_dir/trace.txt" 2>/dev/null | wc -l)
+    trace_before=$(trace_length)
     (
         cd "$e2e_dir" || exit 99
         [ "$display" = no ] && unset DISPLAY
@@ -81,7 +81,7 @@ run_launcher() {
 # probe.err, its exit status in probe_rc. It needs no console window.
 run_probe() {
     local trace_before
-    trace_before=$(cat "$e2e_dir/trace.txt" 2>/dev/null | wc -l)
+    trace_before=$(trace_length)
     (cd "$e2e_dir" && wine "$e2e_bin/drive-sim-run.exe" "$(winpath "$e2e_bin/fwprobe.exe")" "$@" \
         </dev/null >"$e2e_dir/probe.out" 2>"$e2e_dir/probe.err")
     probe_rc=$?
@@ -102,7 +102,7 @@ run_deploy() {
         shift
     done
     shift
-    trace_before=$(cat "$e2e_dir/trace.txt" 2>/dev/null | wc -l)
+    trace_before=$(trace_length)
     (
         cd "$e2e_dir" || exit 99
         [ "$display" = no ] && unset DISPLAY
@@ -115,6 +115,9 @@ run_deploy() {
     [ -s "$e2e_dir/deploy.status" ] && deploy_rc=$(tr -d '\r\n' <"$e2e_dir/deploy.status")
     check_run_trace "$trace_before" "$e2e_deploy_sha"
 }
+
+# The trace's lines so far: a run's own lines come after them.
+trace_length() { cat "$e2e_dir/trace.txt" 2>/dev/null | wc -l; }
 
 # The lines a run added to the trace (from line $1 on): no violation, and
 # every program that ran is a shipped one (one of the SHA-256 sums in $2,
