@@ -24,20 +24,26 @@ bool HasBothArguments(int nPositional, DriveText* pstrError)
     return false;
 }
 
-bool TakeFileArgument(int argc, const wchar_t* const* argv, int* pnIndex, DriveText* pstrPath, DriveText* pstrError)
+bool TakeOptionValue(int argc, const wchar_t* const* argv, int* pnIndex, const wchar_t* pszWhat, DriveText* pstrValue,
+                     DriveText* pstrError)
 {
     DriveText strOption = argv[*pnIndex];
     int nNext = *pnIndex + 1;
     if (nNext >= argc || argv[nNext] == nullptr || argv[nNext][0] == L'\0' ||
         DriveText(argv[nNext]).compare(0, 2, L"--") == 0) {
-        *pstrError = strOption + L" needs a file name";
+        *pstrError = strOption + L" needs " + pszWhat;
         return false;
     }
-    if (!pstrPath->empty()) {
+    if (!pstrValue->empty()) {
         *pstrError = strOption + L" given twice";
         return false;
     }
-    *pstrPath = argv[nNext];
+    *pstrValue = argv[nNext];
     *pnIndex = nNext;
     return true;
+}
+
+bool TakeFileArgument(int argc, const wchar_t* const* argv, int* pnIndex, DriveText* pstrPath, DriveText* pstrError)
+{
+    return TakeOptionValue(argc, argv, pnIndex, L"a file name", pstrPath, pstrError);
 }

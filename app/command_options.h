@@ -14,3 +14,7 @@ bool HasBothArguments(int nPositional, DriveText* pstrError);
 // false, with the error, when there is none or the option was given before.
 // A following option is no file name.
 bool TakeFileArgument(int argc, const wchar_t* const* argv, int* pnIndex, DriveText* pstrPath, DriveText* pstrError);
+// The same for an option that takes another kind of value, named in the error
+// ("a name", "MINUTES").
+bool TakeOptionValue(int argc, const wchar_t* const* argv, int* pnIndex, const wchar_t* pszWhat, DriveText* pstrValue,
+                     DriveText* pstrError);

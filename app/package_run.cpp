@@ -1,19 +1,44 @@
 #include "app/package_run.h"
 
 #include "drive/identity.h"
+#include "platform/platform.h"
 
-static void TellUpdaterEvent(UpdaterEventFn pfnEvent, const UpdaterRecord& record, bool bEnded, void* pvContext)
+UpdaterRecord NewUpdaterRecord(ModelCode nModel)
 {
-    if (pfnEvent != nullptr)
-        pfnEvent(record, bEnded, pvContext);
+    UpdaterRecord record;
+    record.nModel = nModel;
+    record.nState = UPDATER_STATE_NOT_FOUND;
+    record.run = PackageRun{false, false, 0, false};
+    return record;
 }
 
-bool RunUpdaterPackages(const DriveText& strTag, const TargetList& list, uint32_t nStartFlags, UpdaterRecords* pRecords,
-                        UpdaterEventFn pfnEvent, void* pvContext)
+void RunFirstCandidate(UpdaterRecord* pRecord, void*)
+{
+    pRecord->strPath = FindUpdaterPackage(pRecord->nModel);
+    if (pRecord->strPath.empty())
+        return;
+    pRecord->run = RunUpdaterPackage(pRecord->strPath);
+    pRecord->nState = pRecord->run.bStarted ? UPDATER_STATE_ENDED : UPDATER_STATE_START_FAILED;
+}
+
+// Why no further updater may start after this one; empty when they may.
+static DriveText ReasonToStopAfter(const UpdaterRecord& record)
+{
+    if (record.nState == UPDATER_STATE_TIMED_OUT)
+        return L"an earlier updater is still running";
+    if (record.nState == UPDATER_STATE_ENDED && record.run.bExitCodeRead &&
+        record.run.nExitCode == UPDATER_EXIT_RESTART_STARTED)
+        return L"a restart is under way";
+    return DriveText();
+}
+
+bool RunUpdaterPackages(const DriveText& strTag, const TargetList& list, const UpdaterRunner& runner,
+                        UpdaterRecords* pRecords)
 {
     bool bAllStarted = true;
     bool bModel0Done = false;
     bool bModel2Done = false;
+    DriveText strStopReason;
     pRecords->nUpdaters = 0;
     for (int i = 0; i < list.nTargets; ++i) {
         ModelCode nSearch = MODEL_CODE_NONE;
@@ -30,16 +55,18 @@ bool RunUpdaterPackages(const DriveText& strTag, const TargetList& list, uint32_
         }
         if (nSearch != MODEL_CODE_NONE) {
             UpdaterRecord& record = pRecords->aUpdaters[pRecords->nUpdaters++];
-            record.nModel = nSearch;
-            record.strPath = FindUpdaterPackage(nSearch);
-            record.run = PackageRun{false, false, 0};
-            if (!record.strPath.empty()) {
-                TellUpdaterEvent(pfnEvent, record, false, pvContext);
-                record.run = RunUpdaterPackage(record.strPath, nStartFlags);
-                if (!record.run.bStarted)
-                    bAllStarted = false;
+            record = NewUpdaterRecord(nSearch);
+            if (strStopReason.empty()) {
+                runner.pfnRun(&record, runner.pvContext);
+                strStopReason = ReasonToStopAfter(record);
+            } else {
+                record.nState = UPDATER_STATE_NOT_STARTED;
+                record.strReason = strStopReason;
             }
-            TellUpdaterEvent(pfnEvent, record, true, pvContext);
+            if (record.nState == UPDATER_STATE_START_FAILED)
+                bAllStarted = false;
+            if (runner.pfnEnded != nullptr)
+                runner.pfnEnded(record, runner.pvContext);
         }
         if (bModel0Done && bModel2Done)
             break;

@@ -67,7 +67,7 @@ void RunUpdateSequence(const DriveText& strTag, const DriveText& strNewestRev, c
     OsHandle hLock = TakeUpdateLock();
     UpdaterRecords records;
     if (hLock == OS_INVALID_HANDLE ||
-        !RunUpdaterPackages(strTag, list, PACKAGE_START_SHELL_UI, &records, nullptr, nullptr))
+        !RunUpdaterPackages(strTag, list, UpdaterRunner{RunFirstCandidate, nullptr, nullptr}, &records))
         *pnRetCode = 1;
     DriveText strReport = ComposeReport(strNewestRev, list);
     ReleaseUpdateLock(hLock);

@@ -27,4 +27,4 @@ add_shipped_program(fwprobe probe/main.cpp probe/fwprobe.rc
   fwprobe_core fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume ${win32_system_libs})
 # No USER32 among its libraries: it shows no box and finds no window.
 add_shipped_program(fwdeploy deploy/main.cpp deploy/fwdeploy.rc
-  fwdeploy_core fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume shell32 advapi32)
+  fwdeploy_core fwlaunch_core fwlaunch_win32_system fwlaunch_win32_volume shell32 advapi32 wintrust crypt32)

@@ -6,10 +6,13 @@
 #include "deploy/deploy_output.h"
 #include "deploy/deploy_report.h"
 #include "deploy/deploy_result.h"
+#include "deploy/deploy_updater.h"
 #include "platform/platform.h"
 #include "version.h"
 
-static const wchar_t USAGE[] = L"usage: fwdeploy TAG NEWEST_REV --yes [--json] [--report FILE] [--log FILE]";
+static const wchar_t USAGE[] =
+    L"usage: fwdeploy TAG NEWEST_REV --yes [--json] [--report FILE] [--log FILE] [--signer NAME | --sha256 FILE] "
+    L"[--args DIGITS=TEXT]... [--timeout MINUTES] [--allow-battery]";
 
 static int StopWithUsageError(const DriveText& strWhat)
 {
@@ -29,15 +32,11 @@ static DriveText DescribeInvocation(int argc, const wchar_t* const* argv)
     return strLine;
 }
 
-static void TellUpdater(const UpdaterRecord& updater, bool bEnded, void* pvOutput)
-{
-    WriteDeployLine(static_cast<DeployOutput*>(pvOutput), FormatUpdaterLine(updater, bEnded));
-}
-
 // The launcher's scan, updater run and verification, with no box: the
 // consent was given on the command line.
-static void UpdateDrives(DeployOutput* pOutput, DeployResult* pResult)
+static void UpdateDrives(DeployRun* pRun, DeployResult* pResult)
 {
+    DeployOutput* pOutput = pRun->pOutput;
     TargetList list;
     ClearTargetList(&list);
     RecognisedList recognised;
@@ -50,16 +49,19 @@ static void UpdateDrives(DeployOutput* pOutput, DeployResult* pResult)
     }
     if (list.nTargets > 0) {
         UpdaterRecords& updaters = pResult->updaters;
-        RunUpdaterPackages(pResult->strTag, list, PACKAGE_START_NO_UI, &updaters, TellUpdater, pOutput);
+        RunUpdaterPackages(pResult->strTag, list, UpdaterRunner{RunCheckedUpdater, TellUpdaterDecided, pRun},
+                           &updaters);
         // A model whose targets all failed to answer again had no search;
         // with two models there is room for it.
         for (int i = 0; i < pResult->nDrives; ++i) {
             const RecognisedDrive& scanned = pResult->aDrives[i].scanned;
             if (scanned.bOutdated && FindUpdater(updaters, scanned.nModel) == nullptr &&
                 updaters.nUpdaters < UPDATER_MODELS) {
-                updaters.aUpdaters[updaters.nUpdaters++] =
-                    UpdaterRecord{scanned.nModel, DriveText(), PackageRun{false, false, 0}};
-                WriteDeployLine(pOutput, FormatUnsearchedLine(scanned.nModel));
+                UpdaterRecord& record = updaters.aUpdaters[updaters.nUpdaters++];
+                record = NewUpdaterRecord(scanned.nModel);
+                record.nState = UPDATER_STATE_NOT_STARTED;
+                record.strReason = L"not searched for, no target of this model answered again";
+                TellUpdaterDecided(record, pRun);
             }
         }
         // The targets are the outdated recognised drives, in the same order.
@@ -91,13 +93,24 @@ int RunDeploy(int argc, const wchar_t* const* argv)
     // Checked before any drive is touched.
     if (!options.strReportPath.empty() && !CanWriteWholeFile(options.strReportPath))
         return StopWithUsageError(L"cannot write the report file " + options.strReportPath);
+    DeployRun run = {&options, UpdaterPolicy{options.strSigner, !options.strChecksumPath.empty(), {}}, nullptr, 0};
+    if (run.policy.bChecksumList) {
+        std::string strList;
+        if (!ReadSmallFile(options.strChecksumPath, &strList))
+            return StopWithUsageError(L"cannot read the SHA-256 list " + options.strChecksumPath);
+        if (!ParseChecksumList(strList, &run.policy.astrApprovedSha256, &strError))
+            return StopWithUsageError(L"the SHA-256 list " + options.strChecksumPath + L": " + strError);
+    }
     DeployOutput output = {!options.bJson, OS_INVALID_HANDLE, false};
+    run.pOutput = &output;
     if (!options.strLogPath.empty()) {
         output.hLog = OpenAppendFile(options.strLogPath);
         if (output.hLog == OS_INVALID_HANDLE)
             return StopWithUsageError(L"cannot write the log file " + options.strLogPath);
     }
     WriteDeployLogLine(&output, DescribeInvocation(argc, argv));
+    // The engine's clock runs from the start: so does the updaters' limit.
+    run.nDeadline = ReadMonotonicMilliseconds() + uint64_t{options.nTimeoutMinutes} * 60000;
 
     DeployResult result;
     ClearDeployResult(&result, options.strTag, options.strNewestRevision);
@@ -107,13 +120,21 @@ int RunDeploy(int argc, const wchar_t* const* argv)
                        L"no drive was opened\r\n");
         result.nOutcome = DEPLOY_OUTCOME_NOT_ELEVATED;
         result.nExitCode = DEPLOY_EXIT_NOT_ELEVATED;
+    } else if (!options.bAllowBattery && IsOnBatteryPower()) {
+        // A flash cut short by a flat battery can leave a drive unusable.
+        WriteErrorWide(L"fwdeploy: this machine runs on its battery: connect it to AC power, or give "
+                       L"--allow-battery; no drive was opened\r\n");
+        result.nOutcome = DEPLOY_OUTCOME_ON_BATTERY;
+        result.nExitCode = DEPLOY_EXIT_BUSY;
     } else if ((hLock = TakeUpdateLock()) == OS_INVALID_HANDLE) {
-        WriteErrorWide(L"fwdeploy: another update run holds this machine's lock: try again later; "
-                       L"no drive was opened\r\n");
+        WriteErrorWide(
+            L"fwdeploy: another update run is going on (its lock is held, or an updater it started still runs): "
+            L"try again later; "
+            L"no drive was opened\r\n");
         result.nOutcome = DEPLOY_OUTCOME_BUSY;
         result.nExitCode = DEPLOY_EXIT_BUSY;
     } else {
-        UpdateDrives(&output, &result);
+        UpdateDrives(&run, &result);
     }
     WriteDeployLine(&output, FormatSummaryLine(result));
 

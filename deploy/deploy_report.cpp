@@ -6,9 +6,10 @@ using OrderedJson = nlohmann::ordered_json;
 
 std::string OutcomeName(int nOutcome)
 {
-    static const char* const APSZ_OUTCOMES[] = {"no_target",        "current", "updated",     "failed",
-                                                "restart_required", "busy",    "not_elevated"};
-    return nOutcome >= 0 && nOutcome <= DEPLOY_OUTCOME_NOT_ELEVATED ? APSZ_OUTCOMES[nOutcome] : "failed";
+    static const char* const APSZ_OUTCOMES[] = {"no_target",    "current",          "updated",
+                                                "failed",       "restart_required", "busy",
+                                                "not_elevated", "on_battery",       "timed_out"};
+    return nOutcome >= 0 && nOutcome <= DEPLOY_OUTCOME_TIMED_OUT ? APSZ_OUTCOMES[nOutcome] : "failed";
 }
 
 std::string DriveResultName(int nResult)
@@ -38,23 +39,41 @@ DriveText FormatDriveLine(const DeployedDrive& drive)
            scanned.strEntry + L"\"";
 }
 
-DriveText FormatUpdaterLine(const UpdaterRecord& updater, bool bEnded)
+std::string UpdaterStateName(int nState)
+{
+    static const char* const APSZ_STATES[] = {"not_found", "refused",   "start_failed",
+                                              "ended",     "timed_out", "not_started"};
+    return nState >= 0 && nState <= UPDATER_STATE_NOT_STARTED ? APSZ_STATES[nState] : "not_started";
+}
+
+DriveText FormatStartingLine(const UpdaterRecord& updater)
+{
+    DriveText strLine = L"updater " + PackageDigits(updater.nModel) + L": starting " + updater.strPath + L" (SHA-256 " +
+                        updater.strSha256 + L", signer " +
+                        (updater.strSigner.empty() ? DriveText(L"none") : L"\"" + updater.strSigner + L"\"") + L")";
+    if (!updater.strArguments.empty())
+        strLine += L" with arguments " + updater.strArguments;
+    return strLine;
+}
+
+DriveText FormatUpdaterLine(const UpdaterRecord& updater, uint32_t nTimeoutMinutes)
 {
     DriveText strLine = L"updater " + PackageDigits(updater.nModel) + L": ";
-    if (updater.strPath.empty())
-        return strLine + L"none found in the current folder";
-    if (!bEnded)
-        return strLine + L"starting " + updater.strPath;
-    if (!updater.run.bStarted)
-        return strLine + updater.strPath + L" could not be started";
+    switch (updater.nState) {
+    case UPDATER_STATE_NOT_FOUND: return strLine + L"none found in the current folder";
+    case UPDATER_STATE_REFUSED:
+        return strLine + (updater.strPath.empty() ? DriveText() : updater.strPath + L" ") + L"refused: " +
+               updater.strReason;
+    case UPDATER_STATE_START_FAILED: return strLine + updater.strPath + L" could not be started";
+    case UPDATER_STATE_TIMED_OUT:
+        return strLine + updater.strPath + L" timed out: still running after " + DecimalText(nTimeoutMinutes) +
+               L" minutes, left to finish";
+    case UPDATER_STATE_NOT_STARTED: return strLine + L"not started: " + updater.strReason;
+    default: break;
+    }
     if (!updater.run.bExitCodeRead)
         return strLine + updater.strPath + L" ended, its exit code unknown";
     return strLine + updater.strPath + L" ended with exit code " + DecimalText(updater.run.nExitCode);
-}
-
-DriveText FormatUnsearchedLine(ModelCode nModel)
-{
-    return L"updater " + PackageDigits(nModel) + L": not searched for, no target of this model answered again";
 }
 
 DriveText FormatVerifiedLine(const DeployedDrive& drive)
@@ -81,14 +100,25 @@ static OrderedJson DriveJson(const DeployedDrive& drive)
     return item;
 }
 
+// Empty text is no value at all.
+static OrderedJson TextOrNull(const DriveText& strText)
+{
+    return strText.empty() ? OrderedJson(nullptr) : OrderedJson(Utf8FromText(strText));
+}
+
 static OrderedJson UpdaterJson(const UpdaterRecord& updater)
 {
     OrderedJson item;
     item["model"] = Utf8FromText(PackageDigits(updater.nModel));
-    item["path"] = updater.strPath.empty() ? OrderedJson(nullptr) : OrderedJson(Utf8FromText(updater.strPath));
+    item["path"] = TextOrNull(updater.strPath);
     item["started"] = updater.run.bStarted;
     item["exit_code"] =
         updater.run.bStarted && updater.run.bExitCodeRead ? OrderedJson(updater.run.nExitCode) : OrderedJson(nullptr);
+    item["state"] = UpdaterStateName(updater.nState);
+    item["reason"] = TextOrNull(updater.strReason);
+    item["sha256"] = TextOrNull(updater.strSha256);
+    item["signer"] = TextOrNull(updater.strSigner);
+    item["arguments"] = Utf8FromText(updater.strArguments);
     return item;
 }
 

@@ -11,10 +11,12 @@ std::string DriveResultName(int nResult);
 
 // A recognised drive as the scan found it.
 DriveText FormatDriveLine(const DeployedDrive& drive);
-// An updater about to start (bEnded false), or what became of it.
-DriveText FormatUpdaterLine(const UpdaterRecord& updater, bool bEnded);
-// A model that had targets but whose package was never searched for.
-DriveText FormatUnsearchedLine(ModelCode nModel);
+// The name of an updater's state, as the JSON document has it.
+std::string UpdaterStateName(int nState);
+// An updater about to start: its path, what was checked, its arguments.
+DriveText FormatStartingLine(const UpdaterRecord& updater);
+// What became of an updater; nTimeoutMinutes is the limit a timed-out one reached.
+DriveText FormatUpdaterLine(const UpdaterRecord& updater, uint32_t nTimeoutMinutes);
 // A target as the verification read it.
 DriveText FormatVerifiedLine(const DeployedDrive& drive);
 DriveText FormatSummaryLine(const DeployResult& result);

@@ -3,7 +3,7 @@
 // Whether the updater was started and ended saying that a restart is needed.
 static bool SaysRestartRequired(const UpdaterRecord* pUpdater)
 {
-    return pUpdater != nullptr && pUpdater->run.bStarted && pUpdater->run.bExitCodeRead &&
+    return pUpdater != nullptr && pUpdater->nState == UPDATER_STATE_ENDED && pUpdater->run.bExitCodeRead &&
            (pUpdater->run.nExitCode == UPDATER_EXIT_RESTART_REQUIRED ||
             pUpdater->run.nExitCode == UPDATER_EXIT_RESTART_STARTED);
 }
@@ -30,6 +30,9 @@ void ClearDeployResult(DeployResult* pResult, const DriveText& strTag, const Dri
 void DecideDeployOutcome(DeployResult* pResult)
 {
     int nTargets = 0, nUpdated = 0, nAwaitingRestart = 0;
+    bool bTimedOut = false;
+    for (int i = 0; i < pResult->updaters.nUpdaters; ++i)
+        bTimedOut = bTimedOut || pResult->updaters.aUpdaters[i].nState == UPDATER_STATE_TIMED_OUT;
     for (int i = 0; i < pResult->nDrives; ++i) {
         DeployedDrive& drive = pResult->aDrives[i];
         if (!drive.scanned.bOutdated) {
@@ -53,6 +56,10 @@ void DecideDeployOutcome(DeployResult* pResult)
     } else if (nTargets == 0) {
         pResult->nOutcome = DEPLOY_OUTCOME_CURRENT;
         pResult->nExitCode = DEPLOY_EXIT_SUCCESS;
+    } else if (bTimedOut) {
+        // An updater still at work: whatever the drives say now is not its last word.
+        pResult->nOutcome = DEPLOY_OUTCOME_TIMED_OUT;
+        pResult->nExitCode = DEPLOY_EXIT_FAILED;
     } else if (nUpdated == nTargets) {
         pResult->nOutcome = DEPLOY_OUTCOME_UPDATED;
         pResult->nExitCode = DEPLOY_EXIT_SUCCESS;

@@ -16,11 +16,6 @@ const int DEPLOY_EXIT_NOT_ELEVATED = 5;
 const int DEPLOY_EXIT_BUSY = 1618;
 const int DEPLOY_EXIT_RESTART_REQUIRED = 3010;
 
-// An updater's own word that its update needs a restart to show: a restart
-// is required, or it has started one.
-const uint32_t UPDATER_EXIT_RESTART_REQUIRED = 3010;
-const uint32_t UPDATER_EXIT_RESTART_STARTED = 1641;
-
 const int DEPLOY_OUTCOME_NO_TARGET = 0;
 const int DEPLOY_OUTCOME_CURRENT = 1;
 const int DEPLOY_OUTCOME_UPDATED = 2;
@@ -28,6 +23,8 @@ const int DEPLOY_OUTCOME_FAILED = 3;
 const int DEPLOY_OUTCOME_RESTART_REQUIRED = 4;
 const int DEPLOY_OUTCOME_BUSY = 5;
 const int DEPLOY_OUTCOME_NOT_ELEVATED = 6;
+const int DEPLOY_OUTCOME_ON_BATTERY = 7;
+const int DEPLOY_OUTCOME_TIMED_OUT = 8;
 
 const int DRIVE_RESULT_CURRENT = 0;
 const int DRIVE_RESULT_UPDATED = 1;

@@ -79,7 +79,8 @@ bool IsProcessElevated();
 // true when that cannot be read, so that only a known invisible station stops a run.
 bool IsWindowStationVisible();
 // One update run per machine: the lock shared by every program that starts
-// updaters. OS_INVALID_HANDLE when another run holds it (or it cannot be had).
+// updaters. OS_INVALID_HANDLE when another run holds it (or it cannot be had),
+// or while any updater that a run started, or any process it started, lives.
 OsHandle TakeUpdateLock();
 void ReleaseUpdateLock(OsHandle hLock);
 
@@ -135,18 +136,52 @@ OsHandle OpenDirectoryListing(const DriveText& strPattern, DirectoryEntry* pEntr
 bool ReadNextDirectoryEntry(OsHandle hListing, DirectoryEntry* pEntry);
 void CloseDirectoryListing(OsHandle hListing);
 
-// How a package is started: the shell may show its own error box when the
-// start fails, or it shows none (where nobody may see a box to close it).
-const uint32_t PACKAGE_START_SHELL_UI = 0;
-const uint32_t PACKAGE_START_NO_UI = 1;
-
-// Starts the default action of a file, no arguments, normal window, current
-// directory. False when the start failed. *phProcess is the process to wait
+// Starts the default action of a file through the shell (which shows its
+// own box when the start fails), no arguments, normal window, current
+// directory; the process counts as an update run as StartPackageExecutable
+// says. False when the start failed. *phProcess is the process to wait
 // for, or OS_INVALID_HANDLE / null when there is none.
-bool StartPackageProcess(const DriveText& strPath, uint32_t nStartFlags, OsHandle* phProcess);
+bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess);
 // Waits without a time-out; returns at once when there is no process.
 void WaitForPackageProcess(OsHandle hProcess);
 // The exit code of an ended package process; false when there is none to read.
 bool ReadPackageExitCode(OsHandle hProcess, uint32_t* pnExitCode);
 // Asks the system not to sleep while a package writes firmware, or releases it.
 void KeepSystemAwake(bool bAwake);
+// Whether the machine runs on its battery (the AC line is reported offline);
+// false when the system cannot tell.
+bool IsOnBatteryPower();
+
+// ---- Updaters checked before they run ---------------------------------------
+
+// Opens an updater file for reading, denying every other writer and delete
+// (a rename included), so that the file checked is the file started. On
+// failure *pnError is the system's error number.
+OsHandle OpenPackageFile(const DriveText& strPath, uint32_t* pnError);
+void ClosePackageFile(OsHandle hFile);
+// The SHA-256 of the whole file read through hFile, 64 lower-case hex digits;
+// empty when it cannot be read.
+DriveText HashPackageFile(OsHandle hFile);
+
+const int SIGNATURE_VALID = 0;
+const int SIGNATURE_NONE = 1;     // the file carries no signature
+const int SIGNATURE_INVALID = 2;  // it carries one that does not verify
+// The file's Authenticode signature, read through hFile (strPath names it):
+// the whole chain, revocation only from what the machine already holds, so
+// that an offline machine can still verify. For a valid signature
+// *pstrSigner is the signing certificate's simple display name; *pnStatus
+// is the system's answer.
+int CheckPackageSignature(OsHandle hFile, const DriveText& strPath, DriveText* pstrSigner, uint32_t* pnStatus);
+// Starts the executable at strPath itself (no shell, no search path) with
+// strArguments after its quoted path, in strFolder. Its process, and every
+// process it starts, count as an update run going on (TakeUpdateLock) until
+// they have all ended, whatever becomes of this program.
+bool StartPackageExecutable(const DriveText& strPath, const DriveText& strArguments, const DriveText& strFolder,
+                            OsHandle* phProcess);
+const uint32_t PACKAGE_WAIT_FOREVER = 0xFFFFFFFF;
+// Waits at most nMilliseconds; true when the process has ended.
+bool WaitForPackageProcessFor(OsHandle hProcess, uint32_t nMilliseconds);
+// Milliseconds since some fixed moment, never going back.
+uint64_t ReadMonotonicMilliseconds();
+// The whole of a small file (a list of checksums); false when it cannot be read.
+bool ReadSmallFile(const DriveText& strPath, std::string* pstrBytes);

@@ -2,6 +2,7 @@
 #include <shellapi.h>
 
 #include "platform/platform.h"
+#include "platform/win32/updater_job.h"
 
 const OsHandle OS_INVALID_HANDLE = INVALID_HANDLE_VALUE;
 
@@ -50,22 +51,44 @@ void AddProcessErrorMode(uint32_t nFlags)
     SetErrorMode(nPrevious | nFlags);
 }
 
-bool StartPackageProcess(const DriveText& strPath, uint32_t nStartFlags, OsHandle* phProcess)
+bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess)
 {
     SHELLEXECUTEINFOW sei;
     ZeroMemory(&sei, sizeof(sei));
     sei.cbSize = sizeof(sei);
     sei.fMask = SEE_MASK_NOCLOSEPROCESS;
-    // A failed start otherwise shows the shell's error box, which waits for
-    // ever where nobody sees it.
-    if (nStartFlags & PACKAGE_START_NO_UI)
-        sei.fMask |= SEE_MASK_FLAG_NO_UI;
     sei.hwnd = nullptr;
     sei.lpFile = strPath.c_str();
     sei.nShow = SW_SHOWNORMAL;
+    JoinUpdaterJob();
     BOOL bOk = ShellExecuteExW(&sei);
     *phProcess = sei.hProcess;
+    if (sei.hProcess != nullptr)
+        TrackStartedProcess(sei.hProcess);
     return bOk && reinterpret_cast<INT_PTR>(sei.hInstApp) > 32;
+}
+
+bool StartPackageExecutable(const DriveText& strPath, const DriveText& strArguments, const DriveText& strFolder,
+                            OsHandle* phProcess)
+{
+    *phProcess = OS_INVALID_HANDLE;
+    std::wstring strCommandLine = L"\"" + strPath + L"\"";
+    if (!strArguments.empty())
+        strCommandLine += L" " + strArguments;
+    STARTUPINFOW si;
+    ZeroMemory(&si, sizeof(si));
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi;
+    ZeroMemory(&pi, sizeof(pi));
+    // Suspended, so that it joins the updater job before it can start anything.
+    if (!CreateProcessW(strPath.c_str(), &strCommandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        strFolder.c_str(), &si, &pi))
+        return false;
+    TrackSuspendedProcess(pi.hProcess);
+    ResumeThread(pi.hThread);
+    CloseHandle(pi.hThread);
+    *phProcess = pi.hProcess;
+    return true;
 }
 
 void WaitForPackageProcess(OsHandle hProcess)
@@ -74,6 +97,19 @@ void WaitForPackageProcess(OsHandle hProcess)
     if (hProcess == nullptr || hProcess == INVALID_HANDLE_VALUE)
         return;
     WaitForSingleObject(hProcess, INFINITE);
+}
+
+bool WaitForPackageProcessFor(OsHandle hProcess, uint32_t nMilliseconds)
+{
+    if (hProcess == nullptr || hProcess == INVALID_HANDLE_VALUE)
+        return true;
+    return WaitForSingleObject(hProcess, nMilliseconds == PACKAGE_WAIT_FOREVER ? INFINITE : nMilliseconds) ==
+           WAIT_OBJECT_0;
+}
+
+uint64_t ReadMonotonicMilliseconds()
+{
+    return GetTickCount64();
 }
 
 bool ReadPackageExitCode(OsHandle hProcess, uint32_t* pnExitCode)
@@ -88,4 +124,12 @@ bool ReadPackageExitCode(OsHandle hProcess, uint32_t* pnExitCode)
 void KeepSystemAwake(bool bAwake)
 {
     SetThreadExecutionState(bAwake ? (ES_CONTINUOUS | ES_SYSTEM_REQUIRED) : ES_CONTINUOUS);
+}
+
+bool IsOnBatteryPower()
+{
+    SYSTEM_POWER_STATUS status;
+    ZeroMemory(&status, sizeof(status));
+    // 0 is offline; 1 online and 255 unknown, as a desktop without a battery may say.
+    return GetSystemPowerStatus(&status) && status.ACLineStatus == 0;
 }

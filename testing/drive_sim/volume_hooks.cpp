@@ -6,7 +6,9 @@
 // FWLAUNCH_SIM_DRIVES, read afresh at every open; events go to the file
 // named by FWLAUNCH_SIM_TRACE. With FWLAUNCH_SIM_TOKEN=limited it also
 // answers the program's token elevation query as a token that is not
-// elevated (under Wine every process is elevated).
+// elevated (under Wine every process is elevated), and with
+// FWLAUNCH_SIM_POWER=battery its power status query as a machine on its
+// battery (no machine here has one).
 #include <windows.h>
 
 #include <cstring>
@@ -135,6 +137,22 @@ static BOOL WINAPI SimGetTokenInformation(HANDLE hToken, TOKEN_INFORMATION_CLASS
     return TRUE;
 }
 
+static BOOL WINAPI SimGetSystemPowerStatus(LPSYSTEM_POWER_STATUS pStatus)
+{
+    RecordSimEvent("power status query");
+    if (pStatus == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    ZeroMemory(pStatus, sizeof(*pStatus));
+    pStatus->ACLineStatus = 0;  // offline
+    pStatus->BatteryFlag = 1;   // high
+    pStatus->BatteryLifePercent = 80;
+    pStatus->BatteryLifeTime = 3 * 3600;
+    pStatus->BatteryFullLifeTime = static_cast<DWORD>(-1);
+    return TRUE;
+}
+
 // Points the main module's imports of one function of a DLL at pvHook.
 static void RedirectImport(HMODULE hModule, const char* pszDll, const char* pszFunction, void* pvHook)
 {
@@ -181,6 +199,9 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD nReason, LPVOID)
     if (ReadEnvironmentText(L"FWLAUNCH_SIM_TOKEN") == L"limited")
         RedirectImport(hProgram, "ADVAPI32.dll", "GetTokenInformation",
                        reinterpret_cast<void*>(SimGetTokenInformation));
+    if (ReadEnvironmentText(L"FWLAUNCH_SIM_POWER") == L"battery")
+        RedirectImport(hProgram, "KERNEL32.dll", "GetSystemPowerStatus",
+                       reinterpret_cast<void*>(SimGetSystemPowerStatus));
     return TRUE;
 }
 

@@ -23,10 +23,12 @@ std::map<DriveText, std::string> g_mapSimWrittenFiles;
 bool g_bSimFilesWritable = true;
 std::map<DriveText, std::string> g_mapSimAppendedFiles;
 DriveText g_strSimUtcTime;
-uint32_t g_nSimLastStartFlags = 0;
 bool g_bSimElevated = true;
 bool g_bSimWindowStationVisible = true;
 bool g_bSimUpdateLockHeldElsewhere = false;
+bool g_bSimOnBattery = false;
+uint64_t g_nSimMilliseconds = 0;
+std::map<DriveText, std::string> g_mapSimSmallFiles;
 
 static int g_nSimModuleToken;
 static const uintptr_t SIM_LISTING_HANDLE = 0x7100;
@@ -36,6 +38,8 @@ static const uintptr_t SIM_LOCK_HANDLE = 0x7300;
 static const uintptr_t SIM_APPEND_HANDLE = 0x7400;
 static std::vector<DriveText> g_astrSimAppendPaths;
 static uint32_t g_nSimLastExitCode;
+static const SimFile* g_pSimLastStarted;
+static const uintptr_t SIM_PACKAGE_FILE_HANDLE = 0x7500;
 
 void ResetSimSystem()
 {
@@ -58,11 +62,14 @@ void ResetSimSystem()
     g_mapSimAppendedFiles.clear();
     g_astrSimAppendPaths.clear();
     g_strSimUtcTime = L"2026-01-02T03:04:05Z";
-    g_nSimLastStartFlags = 0;
     g_nSimLastExitCode = 0;
     g_bSimElevated = true;
     g_bSimWindowStationVisible = true;
     g_bSimUpdateLockHeldElsewhere = false;
+    g_bSimOnBattery = false;
+    g_nSimMilliseconds = 0;
+    g_mapSimSmallFiles.clear();
+    g_pSimLastStarted = nullptr;
 }
 
 bool IsProcessElevated()
@@ -168,9 +175,33 @@ bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes)
     return true;
 }
 
+// A SHA-256 of the file's own, from its name, so that two files differ.
+static DriveText DefaultSimSha256(const DriveText& strName)
+{
+    static const wchar_t SZ_HEX[] = L"0123456789abcdef";
+    uint32_t nSeed = 2166136261u;
+    for (wchar_t ch : strName)
+        nSeed = (nSeed ^ static_cast<uint32_t>(ch)) * 16777619u;
+    DriveText strHex;
+    for (int i = 0; i < 64; ++i, nSeed = nSeed * 1103515245u + 12345u)
+        strHex += SZ_HEX[(nSeed >> 16) & 15];
+    return strHex;
+}
+
+SimFile MakeSimFile(const DriveText& strName, bool bDirectory, bool bStarts, uint32_t nExitCode)
+{
+    SimFile file;
+    file.strName = strName;
+    file.bDirectory = bDirectory;
+    file.bStarts = bStarts;
+    file.nExitCode = nExitCode;
+    file.strSha256 = DefaultSimSha256(strName);
+    return file;
+}
+
 void AddSimFile(const DriveText& strName, bool bDirectory, bool bStarts, uint32_t nExitCode)
 {
-    g_aSimFiles.push_back(SimFile{strName, bDirectory, bStarts, nExitCode});
+    g_aSimFiles.push_back(MakeSimFile(strName, bDirectory, bStarts, nExitCode));
 }
 
 std::string NarrowSimText(const DriveText& strText)
@@ -292,10 +323,9 @@ static const SimFile* FindSimFileByPath(const DriveText& strPath)
     return nullptr;
 }
 
-bool StartPackageProcess(const DriveText& strPath, uint32_t nStartFlags, OsHandle* phProcess)
+bool StartPackageProcess(const DriveText& strPath, OsHandle* phProcess)
 {
     RecordSimEvent("start " + NarrowSimText(strPath));
-    g_nSimLastStartFlags = nStartFlags;
     const SimFile* pFile = FindSimFileByPath(strPath);
     if (pFile == nullptr || !pFile->bStarts) {
         *phProcess = nullptr;
@@ -310,6 +340,97 @@ bool StartPackageProcess(const DriveText& strPath, uint32_t nStartFlags, OsHandl
 void WaitForPackageProcess(OsHandle hProcess)
 {
     RecordSimEvent(hProcess == nullptr ? "wait none" : "wait");
+}
+
+bool StartPackageExecutable(const DriveText& strPath, const DriveText& strArguments, const DriveText& strFolder,
+                            OsHandle* phProcess)
+{
+    RecordSimEvent("create " + NarrowSimText(strPath) + " [" + NarrowSimText(strArguments) + "] in " +
+                   NarrowSimText(strFolder));
+    const SimFile* pFile = FindSimFileByPath(strPath);
+    if (pFile == nullptr || !pFile->bStarts) {
+        *phProcess = OS_INVALID_HANDLE;
+        return false;
+    }
+    if (!pFile->bHangs)
+        ApplySimPackageRun(NarrowSimText(pFile->strName));
+    g_nSimLastExitCode = pFile->nExitCode;
+    g_pSimLastStarted = pFile;
+    *phProcess = reinterpret_cast<OsHandle>(SIM_PROCESS_HANDLE);
+    return true;
+}
+
+bool WaitForPackageProcessFor(OsHandle hProcess, uint32_t nMilliseconds)
+{
+    RecordSimEvent("wait at most " + std::to_string(nMilliseconds) + " ms");
+    if (hProcess != reinterpret_cast<OsHandle>(SIM_PROCESS_HANDLE) || g_pSimLastStarted == nullptr)
+        return true;
+    bool bEnds = !g_pSimLastStarted->bHangs && g_pSimLastStarted->nRunMilliseconds <= nMilliseconds;
+    g_nSimMilliseconds += bEnds ? g_pSimLastStarted->nRunMilliseconds : nMilliseconds;
+    return bEnds;
+}
+
+uint64_t ReadMonotonicMilliseconds()
+{
+    return g_nSimMilliseconds;
+}
+
+bool IsOnBatteryPower()
+{
+    RecordSimEvent("power query");
+    return g_bSimOnBattery;
+}
+
+static const SimFile* SimFileOfHandle(OsHandle hFile)
+{
+    size_t nIndex = reinterpret_cast<uintptr_t>(hFile) - SIM_PACKAGE_FILE_HANDLE;
+    return nIndex < g_aSimFiles.size() ? &g_aSimFiles[nIndex] : nullptr;
+}
+
+OsHandle OpenPackageFile(const DriveText& strPath, uint32_t* pnError)
+{
+    const SimFile* pFile = FindSimFileByPath(strPath);
+    if (pFile == nullptr || pFile->bLocked) {
+        *pnError = pFile == nullptr ? OS_ERROR_FILE_NOT_FOUND : 32;
+        return OS_INVALID_HANDLE;
+    }
+    RecordSimEvent("hold " + NarrowSimText(strPath));
+    return reinterpret_cast<OsHandle>(SIM_PACKAGE_FILE_HANDLE + static_cast<size_t>(pFile - g_aSimFiles.data()));
+}
+
+void ClosePackageFile(OsHandle hFile)
+{
+    const SimFile* pFile = SimFileOfHandle(hFile);
+    if (pFile != nullptr)
+        RecordSimEvent("release " + NarrowSimText(pFile->strName));
+}
+
+DriveText HashPackageFile(OsHandle hFile)
+{
+    const SimFile* pFile = SimFileOfHandle(hFile);
+    return pFile == nullptr ? DriveText() : pFile->strSha256;
+}
+
+int CheckPackageSignature(OsHandle hFile, const DriveText&, DriveText* pstrSigner, uint32_t* pnStatus)
+{
+    const SimFile* pFile = SimFileOfHandle(hFile);
+    if (pFile == nullptr)
+        return SIGNATURE_INVALID;
+    *pnStatus = pFile->nSignature == SIGNATURE_VALID  ? 0
+                : pFile->nSignature == SIGNATURE_NONE ? 0x800B0100
+                                                      : 0x80096010;
+    if (pFile->nSignature == SIGNATURE_VALID)
+        *pstrSigner = pFile->strSigner;
+    return pFile->nSignature;
+}
+
+bool ReadSmallFile(const DriveText& strPath, std::string* pstrBytes)
+{
+    auto it = g_mapSimSmallFiles.find(strPath);
+    if (it == g_mapSimSmallFiles.end())
+        return false;
+    *pstrBytes = it->second;
+    return true;
 }
 
 bool ReadPackageExitCode(OsHandle hProcess, uint32_t* pnExitCode)

@@ -20,6 +20,12 @@ struct SimFile {
     bool bDirectory;
     bool bStarts;            // its default action starts a process
     uint32_t nExitCode = 0;  // the exit code of that process
+    DriveText strSha256;     // what hashing it gives; by default one of its own
+    int nSignature = 0;      // SIGNATURE_..., valid by default
+    DriveText strSigner = L"KDR Vendor";
+    uint32_t nRunMilliseconds = 0;  // how long its process runs
+    bool bHangs = false;            // its process never ends
+    bool bLocked = false;           // another process holds it open
 };
 
 extern bool g_bSimHasModule;
@@ -40,12 +46,16 @@ extern std::map<DriveText, std::string> g_mapSimWrittenFiles;  // whole files wr
 extern bool g_bSimFilesWritable;
 extern std::map<DriveText, std::string> g_mapSimAppendedFiles;  // files appended to, by path
 extern DriveText g_strSimUtcTime;
-extern uint32_t g_nSimLastStartFlags;
 extern bool g_bSimElevated;
 extern bool g_bSimWindowStationVisible;
 extern bool g_bSimUpdateLockHeldElsewhere;
+extern bool g_bSimOnBattery;
+extern uint64_t g_nSimMilliseconds;                          // the monotonic clock
+extern std::map<DriveText, std::string> g_mapSimSmallFiles;  // files that can be read, by path
 
 // Puts every simulated piece, the drives included, back to its start.
 void ResetSimSystem();
+SimFile MakeSimFile(const DriveText& strName, bool bDirectory = false, bool bStarts = true, uint32_t nExitCode = 0);
+// Adds MakeSimFile's file to the end of the listing.
 void AddSimFile(const DriveText& strName, bool bDirectory = false, bool bStarts = true, uint32_t nExitCode = 0);
 std::string NarrowSimText(const DriveText& strText);

@@ -1,5 +1,6 @@
 // A test updater. Copied into a folder under a package name (FW5120.exe) and
-// started, it appends "run FW5120.exe" to the trace file, brings every drive
+// started, it appends "run FW5120.exe" to the trace file, followed by its
+// arguments, space-separated ("run FW5120.exe /s /f"), brings every drive
 // whose updated_by digits occur in its file name to its revision after
 // update (rewriting the drive-set file), and exits 0.
 // FAKE_UPDATER_SLEEP_MS makes it wait first; FAKE_UPDATER_GATE=FILE makes it
@@ -36,7 +37,7 @@ static bool StartChildCopy(const DriveText& strModule, const DriveText& strDelay
     return true;
 }
 
-int wmain()
+int wmain(int argc, wchar_t** argv)
 {
     wchar_t szModule[MAX_PATH * 2] = {0};
     GetModuleFileNameW(nullptr, szModule, MAX_PATH * 2);
@@ -59,8 +60,11 @@ int wmain()
         for (int i = 0; i < 6000 && GetFileAttributesW(strGate.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
             Sleep(100);
     }
+    std::string strRunLine = "run " + strName;
+    for (int i = 1; i < argc; ++i)
+        strRunLine += " " + Utf8FromText(argv[i]);
     if (!strTrace.empty())
-        AppendLineToFile(strTrace, "run " + strName);
+        AppendLineToFile(strTrace, strRunLine);
     if (!ReadEnvironmentText(L"FAKE_UPDATER_CRASH").empty()) {
         // An unhandled access violation that ends the process with its code,
         // without a debugger or crash dialog holding it open.

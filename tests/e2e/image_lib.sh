@@ -18,7 +18,7 @@ check_shipped_image() {
     expect "format" "$(grep -o 'file format [a-z0-9-]*' <<<"$headers")" "file format pei-i386"
     expect "PE32" "$(grep -c '^Magic.*(PE32)$' <<<"$headers")" 1
     expect "console subsystem" "$(grep -c 'Subsystem.*Windows CUI' <<<"$headers")" 1
-    local system_dlls='^(KERNEL32|USER32|SHELL32|ADVAPI32|GDI32|OLE32|msvcrt)\.dll$'
+    local system_dlls='^(KERNEL32|USER32|SHELL32|ADVAPI32|GDI32|OLE32|WINTRUST|CRYPT32|msvcrt)\.dll$'
     expect "imports only system DLLs" "$(sed -n 's/^\tDLL Name: //p' <<<"$headers" | grep -viE "$system_dlls")" ""
     expect "reads no environment variable" "$(grep -c 'GetEnvironmentVariable' <<<"$headers")" 0
     expect "no simulated drives inside" "$(strings -el "$exe" | grep -c 'FWLAUNCH_SIM')" 0

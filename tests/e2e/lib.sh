@@ -24,8 +24,21 @@ export FWLAUNCH_SIM_TRACE="$(winpath "$e2e_dir/trace.txt")"
 
 # The drive-set file, from standard input.
 drives() { cat >"$e2e_dir/drives.ini"; }
-# An updater package: the fake updater under the given name.
-package() { cp "$e2e_bin/fake-updater.exe" "$e2e_dir/$1"; }
+
+# The fake updater signed with a throwaway certificate, as a vendor signs
+# its updaters (under Wine a signature verifies without a trusted root).
+e2e_signer="fwlaunch e2e test vendor"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=$e2e_signer" \
+    -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
+    -keyout "$e2e_dir/signer-key.pem" -out "$e2e_dir/signer-cert.pem" 2>/dev/null
+mkdir "$e2e_dir/updaters"
+osslsigncode sign -certs "$e2e_dir/signer-cert.pem" -key "$e2e_dir/signer-key.pem" -h sha256 -n "fake updater" \
+    -in "$e2e_bin/fake-updater.exe" -out "$e2e_dir/updaters/signed.exe" >/dev/null
+rm "$e2e_dir/signer-key.pem"
+# An updater package: the signed fake updater under the given name.
+package() { cp "$e2e_dir/updaters/signed.exe" "$e2e_dir/$1"; }
+# The same, unsigned.
+unsigned_package() { cp "$e2e_bin/fake-updater.exe" "$e2e_dir/$1"; }
 # A plain file in the launcher's folder.
 plain_file() { : >"$e2e_dir/$1"; }
 

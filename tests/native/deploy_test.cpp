@@ -6,39 +6,8 @@
 #include <algorithm>
 
 #include "app/entry.h"
-#include "deploy/deploy_main.h"
-#include "deploy/deploy_result.h"
-#include "tests/native/sim_fixture.h"
+#include "tests/native/deploy_fixture.h"
 #include "version.h"
-
-class DeployTest : public SimTest {
-protected:
-    static int RunDeployWith(std::vector<const wchar_t*> apszArgs)
-    {
-        apszArgs.insert(apszArgs.begin(), L"fwdeploy.exe");
-        int argc = static_cast<int>(apszArgs.size());
-        apszArgs.push_back(nullptr);
-        return RunDeploy(argc, apszArgs.data());
-    }
-    static int RunJson() { return RunDeployWith({L"ACME", L"1.10", L"--yes", L"--json"}); }
-    static nlohmann::json Document() { return nlohmann::json::parse(NarrowSimText(g_strSimConsoleOut)); }
-    static SimDrive OutdatedDrive(const std::string& strDigits, const std::string& strProduct = "ABC-DRIVE")
-    {
-        SimDrive drive = MakeTargetDrive("KDR " + strDigits + "ACME", strProduct, "1.02");
-        drive.strUpdatedBy = strDigits;
-        drive.strRevisionAfterUpdate = "1.10";
-        return drive;
-    }
-    static bool AnyDriveOpened() { return !TraceLinesStartingWith("open").empty(); }
-    static std::vector<std::string> Starts() { return TraceLinesStartingWith("start "); }
-    static size_t TraceIndex(const std::string& strPrefix)
-    {
-        return std::find_if(
-                   g_astrSimTrace.begin(), g_astrSimTrace.end(),
-                   [&](const std::string& strLine) { return strLine.compare(0, strPrefix.size(), strPrefix) == 0; }) -
-               g_astrSimTrace.begin();
-    }
-};
 
 struct UsageCase {
     const char* pszName;
@@ -52,10 +21,12 @@ TEST_P(DeployUsageTest, IsOneLineWithStatusTwoAndNoDriveOpened)
 {
     SimDriveAt('E') = OutdatedDrive("5120");
     AddSimFile(L"FW5120.exe");
+    g_mapSimSmallFiles[L"C:\\bad.txt"] = "# approved\nnot a sum  FW5120.exe\n";
     EXPECT_EQ(RunDeployWith(GetParam().apszArgs), DEPLOY_EXIT_USAGE);
-    EXPECT_EQ(g_strSimErrorOut,
-              L"fwdeploy: " + DriveText(GetParam().pszError) +
-                  L" (usage: fwdeploy TAG NEWEST_REV --yes [--json] [--report FILE] [--log FILE])\r\n");
+    EXPECT_EQ(g_strSimErrorOut, L"fwdeploy: " + DriveText(GetParam().pszError) +
+                                    L" (usage: fwdeploy TAG NEWEST_REV --yes [--json] [--report FILE] [--log FILE] "
+                                    L"[--signer NAME | --sha256 FILE] "
+                                    L"[--args DIGITS=TEXT]... [--timeout MINUTES] [--allow-battery])\r\n");
     EXPECT_FALSE(AnyDriveOpened());
     EXPECT_TRUE(Starts().empty());
     EXPECT_EQ(g_strSimConsoleOut, L"");
@@ -76,9 +47,43 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"ReportLast", {L"ACME", L"1.10", L"--yes", L"--report"}, L"--report needs a file name"},
         UsageCase{"LogThenOption", {L"ACME", L"1.10", L"--log", L"--yes"}, L"--log needs a file name"},
         UsageCase{"LogEmpty", {L"ACME", L"1.10", L"--yes", L"--log", L""}, L"--log needs a file name"},
-        UsageCase{"ReportTwice",
-                  {L"ACME", L"1.10", L"--yes", L"--report", L"a", L"--report", L"b"},
-                  L"--report given twice"}),
+        UsageCase{
+            "ReportTwice", {L"ACME", L"1.10", L"--yes", L"--report", L"a", L"--report", L"b"}, L"--report given twice"},
+        UsageCase{"ArgsOfAnotherModel",
+                  {L"ACME", L"1.10", L"--yes", L"--args", L"5122=/s"},
+                  L"--args needs 5120=TEXT or 5121=TEXT, not 5122=/s"},
+        UsageCase{"ArgsWithoutText",
+                  {L"ACME", L"1.10", L"--yes", L"--args", L"5120="},
+                  L"--args needs 5120=TEXT or 5121=TEXT, not 5120="},
+        UsageCase{"ArgsWithoutEquals",
+                  {L"ACME", L"1.10", L"--yes", L"--args", L"/s"},
+                  L"--args needs 5120=TEXT or 5121=TEXT, not /s"},
+        UsageCase{"ArgsTwiceForAModel",
+                  {L"ACME", L"1.10", L"--yes", L"--args", L"5120=/s", L"--args", L"5120=/q"},
+                  L"--args given twice for 5120"},
+        UsageCase{"ArgsLast", {L"ACME", L"1.10", L"--yes", L"--args"}, L"--args needs DIGITS=TEXT"},
+        UsageCase{"TimeoutZero",
+                  {L"ACME", L"1.10", L"--yes", L"--timeout", L"0"},
+                  L"--timeout needs whole minutes from 1 to 1440, not 0"},
+        UsageCase{"TimeoutTooLong",
+                  {L"ACME", L"1.10", L"--yes", L"--timeout", L"1441"},
+                  L"--timeout needs whole minutes from 1 to 1440, not 1441"},
+        UsageCase{"TimeoutNotANumber",
+                  {L"ACME", L"1.10", L"--yes", L"--timeout", L"1h"},
+                  L"--timeout needs whole minutes from 1 to 1440, not 1h"},
+        UsageCase{"TimeoutTwice",
+                  {L"ACME", L"1.10", L"--yes", L"--timeout", L"5", L"--timeout", L"6"},
+                  L"--timeout given twice"},
+        UsageCase{"SignerWithoutName", {L"ACME", L"1.10", L"--yes", L"--signer"}, L"--signer needs a name"},
+        UsageCase{"SignerAndList",
+                  {L"ACME", L"1.10", L"--yes", L"--signer", L"KDR Vendor", L"--sha256", L"C:\\sums.txt"},
+                  L"--signer and --sha256 do not go together: with --sha256 the list alone decides"},
+        UsageCase{"ListThatCannotBeRead",
+                  {L"ACME", L"1.10", L"--yes", L"--sha256", L"C:\\none.txt"},
+                  L"cannot read the SHA-256 list C:\\none.txt"},
+        UsageCase{"ListWithABadLine",
+                  {L"ACME", L"1.10", L"--yes", L"--sha256", L"C:\\bad.txt"},
+                  L"the SHA-256 list C:\\bad.txt: line 2 is not \"SHA256  NAME\""}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.pszName); });
 
 TEST_F(DeployTest, FilesThatCannotBeWrittenAreUsageErrors)
@@ -136,24 +141,35 @@ TEST_F(DeployTest, HoldsTheLockFromBeforeTheScanUntilTheReportIsWritten)
     EXPECT_EQ(nReleased, g_astrSimTrace.size() - 1) << "released last";
 }
 
-TEST_F(DeployTest, StartsUpdatersWithoutTheShellsBox)
+TEST_F(DeployTest, StartsTheFileItHoldsItselfWithoutTheShellAndReleasesItAfterTheWait)
 {
     SimDriveAt('E') = OutdatedDrive("5120");
     AddSimFile(L"FW5120.exe");
     RunJson();
-    EXPECT_EQ(Starts(), (std::vector<std::string>{"start C:\\fw\\FW5120.exe"}));
-    EXPECT_EQ(g_nSimLastStartFlags, PACKAGE_START_NO_UI);
+    EXPECT_TRUE(Starts().empty()) << "no shell";
+    std::vector<std::string> astrEvents;
+    for (const char* pszPrefix : {"hold ", "create ", "wait ", "release "})
+        astrEvents.push_back(g_astrSimTrace[TraceIndex(pszPrefix)]);
+    EXPECT_EQ(astrEvents, (std::vector<std::string>{"hold C:\\fw\\FW5120.exe", "create C:\\fw\\FW5120.exe [] in C:\\fw",
+                                                    "wait at most 3000000 ms", "release FW5120.exe"}));
+    EXPECT_TRUE(std::is_sorted(astrEvents.begin(), astrEvents.end(), [](const std::string& a, const std::string& b) {
+        return TraceIndex(a) < TraceIndex(b);
+    }));
     EXPECT_TRUE(g_aSimBoxes.empty());
 }
 
-// The drive commands and package starts of a run, without the events that
-// only one of the two programs has (boxes, its lock).
+// The drive commands of a run and the packages it ran, without the events
+// that only one of the two programs has (boxes, its lock, its checks).
 static std::vector<std::string> DriveAndPackageEvents()
 {
     std::vector<std::string> astrEvents;
     for (const std::string& strLine : g_astrSimTrace) {
-        if (strLine.compare(0, 4, "box ") != 0 && strLine.compare(0, 5, "lock ") != 0 && strLine != "console check")
+        std::string strWord = strLine.substr(0, strLine.find(' '));
+        if (strWord == "open" || strWord == "send" || strWord == "close")
             astrEvents.push_back(strLine);
+        else if (strWord == "start" || strWord == "create")
+            astrEvents.push_back("run " +
+                                 strLine.substr(strWord.size() + 1, strLine.find(".exe") + 4 - strWord.size() - 1));
     }
     return astrEvents;
 }
@@ -208,24 +224,28 @@ TEST_P(DeployOutcomeTest, GivesTheExitStatusEnginesActOn)
 INSTANTIATE_TEST_SUITE_P(
     Table, DeployOutcomeTest,
     ::testing::Values(
-        OutcomeCase{"Updated", {{L"FW5120.exe", false, true, 0}}, true, 0, "updated", "updated"},
-        OutcomeCase{"UpdatedDespite3010", {{L"FW5120.exe", false, true, 3010}}, true, 0, "updated", "updated"},
+        OutcomeCase{"Updated", {MakeSimFile(L"FW5120.exe", false, true, 0)}, true, 0, "updated", "updated"},
+        OutcomeCase{
+            "UpdatedDespite3010", {MakeSimFile(L"FW5120.exe", false, true, 3010)}, true, 0, "updated", "updated"},
         OutcomeCase{"RestartRequired",
-                    {{L"FW5120.exe", false, true, 3010}},
+                    {MakeSimFile(L"FW5120.exe", false, true, 3010)},
                     false,
                     3010,
                     "restart_required",
                     "restart_required"},
         OutcomeCase{"RestartStarted",
-                    {{L"FW5120.exe", false, true, 1641}},
+                    {MakeSimFile(L"FW5120.exe", false, true, 1641)},
                     false,
                     3010,
                     "restart_required",
                     "restart_required"},
-        OutcomeCase{"UpdaterDidNotUpdate", {{L"FW5120.exe", false, true, 0}}, false, 1, "failed", "still_outdated"},
-        OutcomeCase{"UpdaterFailed", {{L"FW5120.exe", false, true, 1603}}, false, 1, "failed", "still_outdated"},
-        OutcomeCase{"NoUpdater", {{L"FW5121.exe", false, true, 0}}, true, 1, "failed", "still_outdated"},
-        OutcomeCase{"FailedStart", {{L"FW5120.dat", false, false, 3010}}, true, 1, "failed", "still_outdated"}),
+        OutcomeCase{
+            "UpdaterDidNotUpdate", {MakeSimFile(L"FW5120.exe", false, true, 0)}, false, 1, "failed", "still_outdated"},
+        OutcomeCase{
+            "UpdaterFailed", {MakeSimFile(L"FW5120.exe", false, true, 1603)}, false, 1, "failed", "still_outdated"},
+        OutcomeCase{"NoUpdater", {MakeSimFile(L"FW5121.exe", false, true, 0)}, true, 1, "failed", "still_outdated"},
+        OutcomeCase{
+            "FailedStart", {MakeSimFile(L"FW5120.exe", false, false, 3010)}, true, 1, "failed", "still_outdated"}),
     [](const ::testing::TestParamInfo<OutcomeCase>& info) { return std::string(info.param.pszName); });
 
 TEST_F(DeployTest, NothingToDoIsSuccess)
@@ -279,9 +299,13 @@ TEST_F(DeployTest, JsonDocumentHasTheDocumentedFields)
          "revision_after": null, "result": "current"},
         {"letter": "G", "entry": "G:ABC-DRIVE       1.02", "model": "5121", "revision_before": "1.02",
          "revision_after": "1.02", "result": "still_outdated"}])"));
-    EXPECT_EQ(document["updaters"], nlohmann::ordered_json::parse(R"([
-        {"model": "5120", "path": "C:\\fw\\FW5120.exe", "started": true, "exit_code": 0},
-        {"model": "5121", "path": null, "started": false, "exit_code": null}])"));
+    nlohmann::ordered_json expected = nlohmann::ordered_json::parse(R"([
+        {"model": "5120", "path": "C:\\fw\\FW5120.exe", "started": true, "exit_code": 0, "state": "ended",
+         "reason": null, "sha256": "", "signer": "KDR Vendor", "arguments": ""},
+        {"model": "5121", "path": null, "started": false, "exit_code": null, "state": "not_found",
+         "reason": null, "sha256": null, "signer": null, "arguments": ""}])");
+    expected[0]["sha256"] = NarrowSimText(g_aSimFiles[0].strSha256);
+    EXPECT_EQ(document["updaters"], expected);
 }
 
 // Trace lines still go to the trace; after the scan's third close of E
@@ -304,7 +328,9 @@ TEST_F(DeployTest, AModelWhoseTargetsNoLongerAnswerIsListedUnstarted)
     EXPECT_TRUE(Starts().empty());
     nlohmann::json document = Document();
     EXPECT_EQ(document["updaters"],
-              nlohmann::json::parse(R"([{"model": "5120", "path": null, "started": false, "exit_code": null}])"));
+              nlohmann::json::parse(R"([{"model": "5120", "path": null, "started": false, "exit_code": null,
+        "state": "not_started", "reason": "not searched for, no target of this model answered again",
+        "sha256": null, "signer": null, "arguments": ""}])"));
     EXPECT_EQ(document["drives"][0]["result"], "still_outdated");
     EXPECT_EQ(document["drives"][0]["revision_after"], "");
 }
@@ -313,19 +339,22 @@ TEST_F(DeployTest, PlainLinesGoToStandardOutputAndTheLogWithTimeStamps)
 {
     SimDriveAt('E') = OutdatedDrive("5120");
     AddSimFile(L"FW5120.exe", false, true, 0);
+    g_aSimFiles.back().strSha256 = DriveText(64, L'e');
     g_mapSimAppendedFiles[L"C:\\l.txt"] = "earlier run\r\n";
     EXPECT_EQ(RunDeployWith({L"ACME", L"1.10", L"--yes", L"--log", L"C:\\l.txt"}), DEPLOY_EXIT_SUCCESS);
-    const wchar_t* pszLines = L"E: model 5120, revision \"1.02\", outdated, entry \"E:ABC-DRIVE       1.02\"\r\n"
-                              L"updater 5120: starting C:\\fw\\FW5120.exe\r\n"
-                              L"updater 5120: C:\\fw\\FW5120.exe ended with exit code 0\r\n"
-                              L"E: revision after the update \"1.10\", updated\r\n"
-                              L"outcome updated, exit code 0\r\n";
+    const wchar_t* pszLines =
+        L"E: model 5120, revision \"1.02\", outdated, entry \"E:ABC-DRIVE       1.02\"\r\n"
+        L"updater 5120: starting C:\\fw\\FW5120.exe (SHA-256 "
+        L"eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee, signer \"KDR Vendor\")\r\n"
+        L"updater 5120: C:\\fw\\FW5120.exe ended with exit code 0\r\n"
+        L"E: revision after the update \"1.10\", updated\r\n"
+        L"outcome updated, exit code 0\r\n";
     EXPECT_EQ(g_strSimConsoleOut, pszLines);
     std::string strLog = "earlier run\r\n2026-01-02T03:04:05Z fwdeploy " FWLAUNCH_VERSION_TEXT
                          " started with arguments: ACME 1.10 --yes --log C:\\l.txt\r\n";
     for (const std::string& strLine :
          {std::string("E: model 5120, revision \"1.02\", outdated, entry \"E:ABC-DRIVE       1.02\""),
-          std::string("updater 5120: starting C:\\fw\\FW5120.exe"),
+          "updater 5120: starting C:\\fw\\FW5120.exe (SHA-256 " + std::string(64, 'e') + ", signer \"KDR Vendor\")",
           std::string("updater 5120: C:\\fw\\FW5120.exe ended with exit code 0"),
           std::string("E: revision after the update \"1.10\", updated"), std::string("outcome updated, exit code 0")})
         strLog += "2026-01-02T03:04:05Z " + strLine + "\r\n";

@@ -138,7 +138,7 @@ TEST_F(UpdateRunTest, MissingPackageListsThatModelsTargetsAsFailed)
 TEST_F(UpdateRunTest, PackageThatFailsToStartMakesStatusOne)
 {
     SimDriveAt('E') = OutdatedDrive("5120");
-    AddSimFile(L"FW5120.dat", false, false);
+    AddSimFile(L"FW5120.exe", false, false);
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(g_aSimBoxes.back().strText, L"The following drive failed to update.\n\rE:ABC-DRIVE       1.02");
 }
@@ -149,7 +149,7 @@ TEST_F(UpdateRunTest, StatusOneEvenWhenEveryDriveEndsCurrent)
     SimDriveAt('F') = OutdatedDrive("5120");
     SimDriveAt('F').strUpdatedBy = "5121";  // the 5121 package updates both
     AddSimFile(L"FW5121.exe");
-    AddSimFile(L"FW5120.dat", false, false);
+    AddSimFile(L"FW5120.exe", false, false);
     EXPECT_EQ(Run(), 1);
     EXPECT_TRUE(StartsWith(g_aSimBoxes.back().strText, L"Update operation is completed."));
 }
@@ -197,7 +197,6 @@ TEST_F(UpdateRunTest, TakesTheMachinesLockAfterOkAndFreesItBeforeTheReportBox)
     EXPECT_EQ(astrEvents.front(), "lock taken") << "before the identity is read again";
     EXPECT_EQ(astrEvents[astrEvents.size() - 2], "lock released") << "after the verification";
     EXPECT_EQ(astrEvents.back(), "box ok");
-    EXPECT_EQ(g_nSimLastStartFlags, PACKAGE_START_SHELL_UI);
 }
 
 TEST_F(UpdateRunTest, LockHeldElsewhereStartsNothingAndReportsWhatIsStillOutdated)
@@ -212,4 +211,25 @@ TEST_F(UpdateRunTest, LockHeldElsewhereStartsNothingAndReportsWhatIsStillOutdate
     ASSERT_EQ(g_aSimBoxes.size(), 2u);
     EXPECT_EQ(g_aSimBoxes[1].strText,
               L"The following drive failed to update.\n\rE:ABC-DRIVE       1.02\n\rF:ABC-DRIVE       1.02");
+}
+
+TEST_F(UpdateRunTest, AfterAnUpdaterStartedARestartNoOtherStarts)
+{
+    SimDriveAt('E') = OutdatedDrive("5120");
+    SimDriveAt('F') = OutdatedDrive("5121");
+    AddSimFile(L"FW5120.exe", false, true, 1641);
+    AddSimFile(L"FW5121.exe");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Starts(), (std::vector<std::string>{"start C:\\fw\\FW5120.exe"}));
+    EXPECT_EQ(g_aSimBoxes.back().strText, L"The following drive failed to update.\n\rF:ABC-DRIVE       1.02");
+}
+
+TEST_F(UpdateRunTest, OnlyAnExecutableOfTheModelIsStarted)
+{
+    SimDriveAt('E') = OutdatedDrive("5121");
+    AddSimFile(L"FW5121-notes.txt");
+    AddSimFile(L"FW5120_20251215.exe");  // its date holds 5121
+    AddSimFile(L"FW5121.exe");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Starts(), (std::vector<std::string>{"start C:\\fw\\FW5121.exe"}));
 }

@@ -11,13 +11,71 @@ TEST_F(UpdaterPackageTest, OneMatchingPackageAloneIsFound)
     EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5120), L"C:\\fw\\FW5120.exe");
 }
 
-TEST_F(UpdaterPackageTest, DigitsAnywhereInTheNameMatchEvenAlone)
+struct CandidateCase {
+    const wchar_t* pszName;
+    bool b5120;
+    bool b5121;
+};
+
+// An executable whose name holds the digits as a number of their own.
+TEST_F(UpdaterPackageTest, CandidateIsAnExeWithTheDigitsStandingAlone)
 {
-    for (const wchar_t* pszName : {L"5120.exe", L"5120", L"update-5120-v2.exe", L"x5120"}) {
-        g_aSimFiles.clear();
-        AddSimFile(pszName);
-        EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5120), DriveText(L"C:\\fw\\") + pszName);
+    const CandidateCase aCases[] = {
+        {L"FW5120.exe", true, false},
+        {L"KDR5120A.exe", true, false},
+        {L"fw_5120_v2.exe", true, false},
+        {L"5120.exe", true, false},
+        {L"fw5120.EXE", true, false},
+        {L"FW5120_20251215.exe", true, false},
+        {L"FW51201.exe", false, false},
+        {L"FW15120.exe", false, false},
+        {L"FW5120-notes.txt", false, false},
+        {L"FW5120 Release Notes.pdf", false, false},
+        {L"5120.log", false, false},
+        {L"FW5120.exe.txt", false, false},
+        {L"FW5120_5121.exe", true, true},
+        {L"5120", false, false},
+        {L".exe", false, false},
+    };
+    for (const CandidateCase& c : aCases) {
+        EXPECT_EQ(IsUpdaterCandidate(c.pszName, L"5120"), c.b5120) << NarrowSimText(c.pszName);
+        EXPECT_EQ(IsUpdaterCandidate(c.pszName, L"5121"), c.b5121) << NarrowSimText(c.pszName);
     }
+}
+
+TEST_F(UpdaterPackageTest, ADateThatHoldsTheOtherModelsDigitsIsNotItsUpdater)
+{
+    AddSimFile(L"FW5120_20251215.exe");
+    EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5121), L"");
+    EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5120), L"C:\\fw\\FW5120_20251215.exe");
+}
+
+TEST_F(UpdaterPackageTest, FilesThatAreNotExecutablesAreNeverChosen)
+{
+    AddSimFile(L"FW5120-notes.txt");
+    AddSimFile(L"FW5120 Release Notes.pdf");
+    AddSimFile(L"5120.log");
+    EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5120), L"");
+    UpdaterSearch search = SearchUpdaterCandidates(MODEL_CODE_5120);
+    EXPECT_EQ(search.nCandidates, 0);
+    EXPECT_EQ(search.strNonCandidate, L"FW5120-notes.txt");
+    AddSimFile(L"FW5120.exe");
+    EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5120), L"C:\\fw\\FW5120.exe");
+}
+
+TEST_F(UpdaterPackageTest, SearchCountsCandidatesAndThoseOfBothModels)
+{
+    AddSimFile(L"FW5120.exe");
+    AddSimFile(L"FW5120_5121.exe");
+    AddSimFile(L"old5120", true);
+    UpdaterSearch search5120 = SearchUpdaterCandidates(MODEL_CODE_5120);
+    EXPECT_EQ(search5120.strPath, L"C:\\fw\\FW5120.exe");
+    EXPECT_EQ(search5120.nCandidates, 2);
+    EXPECT_EQ(search5120.nSharedCandidates, 1);
+    UpdaterSearch search5121 = SearchUpdaterCandidates(MODEL_CODE_5121);
+    EXPECT_EQ(search5121.strPath, L"C:\\fw\\FW5120_5121.exe");
+    EXPECT_EQ(search5121.nCandidates, 1);
+    EXPECT_EQ(search5121.nSharedCandidates, 1);
 }
 
 TEST_F(UpdaterPackageTest, FirstMatchInListingOrderWins)
@@ -57,7 +115,7 @@ TEST_F(UpdaterPackageTest, DigitsInTheFolderPathDoNotMatchOtherFiles)
     EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5120), L"C:\\fw\\5120_5121\\FW5120.exe") << "no second backslash";
 }
 
-TEST_F(UpdaterPackageTest, SearchIsCaseSensitiveAndEmptyFolderFindsNothing)
+TEST_F(UpdaterPackageTest, AnyCaseOfExeAndEmptyFolderFindsNothing)
 {
     EXPECT_EQ(FindUpdaterPackage(MODEL_CODE_5120), L"");
     AddSimFile(L"fw5120.EXE");
@@ -84,9 +142,9 @@ TEST_F(UpdaterPackageTest, RunKeepsTheMachineAwakeAroundStartAndWait)
 
 TEST_F(UpdaterPackageTest, FailedStartIsFalseAndStillReleasesTheAwakeRequest)
 {
-    AddSimFile(L"FW5120.dat", false, false);
-    EXPECT_FALSE(RunUpdater(L"C:\\fw\\FW5120.dat"));
+    AddSimFile(L"FW5120.exe", false, false);
+    EXPECT_FALSE(RunUpdater(L"C:\\fw\\FW5120.exe"));
     EXPECT_EQ(g_astrSimTrace,
-              (std::vector<std::string>{"awake on", "start C:\\fw\\FW5120.dat", "wait none", "awake off"}));
+              (std::vector<std::string>{"awake on", "start C:\\fw\\FW5120.exe", "wait none", "awake off"}));
     EXPECT_FALSE(g_bSimAwake);
 }

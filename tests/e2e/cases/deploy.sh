@@ -19,7 +19,7 @@ package FW5120.exe
 run_deploy -- ACME 1.10 --json
 expect "no --yes: status" "$deploy_rc" 2
 expect "no --yes: one line" "$(tr -d '\r' <"$e2e_dir/deploy.err")" \
-    "fwdeploy: --yes is needed: fwdeploy starts the updaters without asking (usage: fwdeploy TAG NEWEST_REV --yes [--json] [--report FILE] [--log FILE])"
+    "fwdeploy: --yes is needed: fwdeploy starts the updaters without asking (usage: fwdeploy TAG NEWEST_REV --yes [--json] [--report FILE] [--log FILE] [--signer NAME | --sha256 FILE] [--args DIGITS=TEXT]... [--timeout MINUTES] [--allow-battery])"
 expect "no --yes: no drive" "$(trace_lines '^open')" ""
 expect "no --yes: nothing run" "$(runs)" ""
 
@@ -55,7 +55,7 @@ expect "json: fields" "$(json_field '(list(d), [list(x) for x in d["drives"]][0]
     d["drives"][0]["entry"], d["drives"][0]["revision_before"], d["drives"][0]["revision_after"],
     d["drives"][1]["revision_after"], d["updaters"][0]["model"], d["updaters"][0]["path"].endswith("\\FW5120.exe"),
     d["updaters"][0]["started"], d["updaters"][0]["exit_code"])')" \
-    "['tag', 'newest_revision', 'outcome', 'exit_code', 'drives', 'updaters'], ['letter', 'entry', 'model', 'revision_before', 'revision_after', 'result'], ['model', 'path', 'started', 'exit_code'], E:ABC-DRIVE       1.02, 1.02, 1.10, None, 5120, True, True, 0"
+    "['tag', 'newest_revision', 'outcome', 'exit_code', 'drives', 'updaters'], ['letter', 'entry', 'model', 'revision_before', 'revision_after', 'result'], ['model', 'path', 'started', 'exit_code', 'state', 'reason', 'sha256', 'signer', 'arguments'], E:ABC-DRIVE       1.02, 1.02, 1.10, None, 5120, True, True, 0"
 expect "report: the same document" "$(cmp "$e2e_dir/deploy.out" "$e2e_dir/report.json" && echo same)" same
 expect "report: no partial file left" "$(ls "$e2e_dir" | grep -c partial)" 0
 
@@ -70,8 +70,9 @@ version=$(head -1 "$e2e_root/VERSION")
 expect "log: every line stamped" "$(grep -cvE '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z ' <<<"$log")" 0
 expect "log: two runs" "$(grep -c " fwdeploy $version started with arguments: ACME 1.10 --yes --log deploy.log$" <<<"$log")" 2
 expect "log: first run kept" "$(cut -d' ' -f2- <<<"$log" | grep -E '^(outcome|updater)')" \
-    "$(printf 'updater 5120: starting %s\nupdater 5120: %s ended with exit code 0\noutcome updated, exit code 0\noutcome current, exit code 0' \
-        "$(winpath "$e2e_dir/FW5120.exe")" "$(winpath "$e2e_dir/FW5120.exe")")"
+    "$(printf 'updater 5120: starting %s (SHA-256 %s, signer "%s")\nupdater 5120: %s ended with exit code 0\noutcome updated, exit code 0\noutcome current, exit code 0' \
+        "$(winpath "$e2e_dir/FW5120.exe")" "$(sha256sum <"$e2e_dir/FW5120.exe" | cut -d' ' -f1)" "$e2e_signer" \
+        "$(winpath "$e2e_dir/FW5120.exe")")"
 expect "log: the plain lines of the run" "$(cut -d' ' -f2- <<<"$log" | tail -2)" "$(tr -d '\r' <"$e2e_dir/deploy.out")"
 
 # Files that cannot be written: status 2, nothing opened.
@@ -106,12 +107,13 @@ expect "invisible, fwdeploy: status" "$deploy_rc" 0
 expect "invisible, fwdeploy: run" "$(runs)" "run FW5120.exe"
 drives <<<"$(target E 5120 1.02)"
 rm "$e2e_dir/FW5120.exe"
-plain_file FW5120.dat
+plain_file FW5120.exe
+sha256sum <"$e2e_dir/FW5120.exe" | sed 's/-$/FW5120.exe/' >"$e2e_dir/sums.txt"
 : >"$e2e_dir/trace.txt"
-run_deploy --invisible-station -- ACME 1.10 --yes
+run_deploy --invisible-station -- ACME 1.10 --yes --sha256 sums.txt
 expect "invisible, no start: status" "$deploy_rc" 1
-expect "invisible, no start: said so" "$(tr -d '\r' <"$e2e_dir/deploy.out" | grep -c 'FW5120.dat could not be started')" 1
-rm "$e2e_dir/FW5120.dat"
+expect "invisible, no start: said so" "$(tr -d '\r' <"$e2e_dir/deploy.out" | grep -c 'FW5120.exe could not be started')" 1
+rm "$e2e_dir/FW5120.exe"
 package FW5120.exe
 
 # One update run per machine: while a first fwdeploy's updater runs, a

@@ -2,9 +2,9 @@
 # attention, a confirmation that cannot be shown, a malformed drive set.
 source "$(dirname "$0")/../lib.sh"
 
-# FW5120.dat has no program associated: the shell says so in a box of its
-# own, the run goes on, and the status is 1.
-plain_file FW5120.dat
+# FW5120.exe is no program: the shell says so in a box of its own, the run
+# goes on, and the status is 1.
+plain_file FW5120.exe
 drives <<<"$(target E 5120 1.02)"
 run_launcher --answers ok,ok,ok -- ACME 1.10
 expect "no start: status" "$e2e_rc" 1
@@ -12,7 +12,7 @@ expect "no start: nothing ran" "$(runs)" ""
 expect "no start: the shell's box" "$(box_count) $(box_field 2 caption)" "3 Error"
 expect "no start: last box is the report" "$(box_field "$(box_count)" text)" "$EN_108$(entries 'E:ABC-DRIVE       1.02')"
 expect "no start: report caption" "$(box_field "$(box_count)" caption)" "fwlaunch"
-rm "$e2e_dir/FW5120.dat"
+rm "$e2e_dir/FW5120.exe"
 
 # E is removed while the confirmation box is open.
 package FW5120.exe
