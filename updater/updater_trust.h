@@ -8,8 +8,8 @@
 #include "platform/platform.h"
 
 struct UpdaterPolicy {
-    DriveText strSigner;  // empty: any signer whose signature verifies
-    bool bChecksumList;   // the list below decides, signed or not
+    DriveText strSigner;                        // empty: any signer whose signature verifies
+    bool bChecksumList;                         // the list below decides, signed or not
     std::vector<DriveText> astrApprovedSha256;  // lower-case hex
 };
 

@@ -38,8 +38,9 @@ bool IsUpdaterJobActive()
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info;
     ZeroMemory(&info, sizeof(info));
     // A job that cannot be read counts as live: no second updater unguarded.
-    bool bActive = !QueryInformationJobObject(hJob, JobObjectBasicAccountingInformation, &info, sizeof(info), nullptr) ||
-                   info.ActiveProcesses > 0;
+    bool bActive =
+        !QueryInformationJobObject(hJob, JobObjectBasicAccountingInformation, &info, sizeof(info), nullptr) ||
+        info.ActiveProcesses > 0;
     CloseHandle(hJob);
     return bActive;
 }

@@ -9,8 +9,10 @@ source "$e2e_root/testing/scripts/wine-env.sh"
 source "$e2e_root/testing/scripts/box-session.sh"
 e2e_bin=${FWLAUNCH_BIN:-$e2e_root/build/win32}
 e2e_dir=$(mktemp -d /tmp/fwlaunch-e2e.XXXXXX)
+# The signed updater, kept outside the folder that a case may empty.
+e2e_updaters=$(mktemp -d /tmp/fwlaunch-e2e-updaters.XXXXXX)
 e2e_failures=0
-trap 'rm -rf "$e2e_dir"' EXIT
+trap 'rm -rf "$e2e_dir" "$e2e_updaters"' EXIT
 
 winpath() { box_winpath "$1"; }
 
@@ -30,13 +32,11 @@ drives() { cat >"$e2e_dir/drives.ini"; }
 e2e_signer="fwlaunch e2e test vendor"
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=$e2e_signer" \
     -addext "keyUsage=critical,digitalSignature" -addext "extendedKeyUsage=codeSigning" \
-    -keyout "$e2e_dir/signer-key.pem" -out "$e2e_dir/signer-cert.pem" 2>/dev/null
-mkdir "$e2e_dir/updaters"
-osslsigncode sign -certs "$e2e_dir/signer-cert.pem" -key "$e2e_dir/signer-key.pem" -h sha256 -n "fake updater" \
-    -in "$e2e_bin/fake-updater.exe" -out "$e2e_dir/updaters/signed.exe" >/dev/null
-rm "$e2e_dir/signer-key.pem"
+    -keyout "$e2e_updaters/signer-key.pem" -out "$e2e_updaters/signer-cert.pem" 2>/dev/null
+osslsigncode sign -certs "$e2e_updaters/signer-cert.pem" -key "$e2e_updaters/signer-key.pem" -h sha256 \
+    -n "fake updater" -in "$e2e_bin/fake-updater.exe" -out "$e2e_updaters/signed.exe" >/dev/null
 # An updater package: the signed fake updater under the given name.
-package() { cp "$e2e_dir/updaters/signed.exe" "$e2e_dir/$1"; }
+package() { cp "$e2e_updaters/signed.exe" "$e2e_dir/$1"; }
 # The same, unsigned.
 unsigned_package() { cp "$e2e_bin/fake-updater.exe" "$e2e_dir/$1"; }
 # A plain file in the launcher's folder.

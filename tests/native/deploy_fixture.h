@@ -38,4 +38,3 @@ protected:
                g_astrSimTrace.begin();
     }
 };
-

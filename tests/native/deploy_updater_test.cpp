@@ -69,8 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {L"--signer", L"KDR Vendor"},
                   "refused",
                   "signer differs: \"Someone Else\""},
-        TrustCase{"UnsignedButListed", {File(L"FW5120.exe", SIGNATURE_NONE)}, {L"--sha256", L"C:\\ok.txt"}, "ended",
-                  nullptr},
+        TrustCase{
+            "UnsignedButListed", {File(L"FW5120.exe", SIGNATURE_NONE)}, {L"--sha256", L"C:\\ok.txt"}, "ended", nullptr},
         TrustCase{"SignedButNotListed",
                   {File(L"FW5120.exe")},
                   {L"--sha256", L"C:\\other.txt"},

@@ -31,9 +31,9 @@ clear_folder
 
 # Signatures and sums, with the shipped fwdeploy. Under Wine a signature
 # verifies without a trusted root; the chain is Windows' own check.
-signed_sha=$(sha256sum <"$e2e_dir/updaters/signed.exe" | cut -d' ' -f1)
-cp "$e2e_dir/updaters/signed.exe" "$e2e_dir/updaters/tampered.exe"
-printf 'X' | dd of="$e2e_dir/updaters/tampered.exe" bs=1 seek=80 conv=notrunc 2>/dev/null  # the DOS stub
+signed_sha=$(sha256sum <"$e2e_updaters/signed.exe" | cut -d' ' -f1)
+cp "$e2e_updaters/signed.exe" "$e2e_updaters/tampered.exe"
+printf 'X' | dd of="$e2e_updaters/tampered.exe" bs=1 seek=80 conv=notrunc 2>/dev/null  # the DOS stub
 printf '# approved updaters\n%s  FW5120.exe\n' "$(sha256sum <"$e2e_bin/fake-updater.exe" | cut -d' ' -f1)" \
     >"$e2e_dir/unsigned-sums.txt"
 printf '%s  FW5120.exe\n' "$signed_sha" | tr 0-9a-f 1-9a-f0 >"$e2e_dir/other-sums.txt"
@@ -45,7 +45,7 @@ trust_case() {
     case $file in
         signed) package FW5120.exe ;;
         unsigned) unsigned_package FW5120.exe ;;
-        tampered) cp "$e2e_dir/updaters/tampered.exe" "$e2e_dir/FW5120.exe" ;;
+        tampered) cp "$e2e_updaters/tampered.exe" "$e2e_dir/FW5120.exe" ;;
     esac
     : >"$e2e_dir/trace.txt"
     run_deploy -- ACME 1.10 --yes --json "$@"
@@ -68,22 +68,24 @@ trust_case "other signer" signed 1 refused "signer differs: \"$e2e_signer\"" --s
 trust_case "unsigned, listed" unsigned 0 ended None --sha256 unsigned-sums.txt
 trust_case "listed name, other hash" signed 1 refused "SHA-256 not listed" --sha256 other-sums.txt
 
-# While the updater runs its file can be neither overwritten nor deleted,
-# and it is given its model's arguments.
+# While the updater runs its file can be neither overwritten, deleted nor
+# renamed (a running image alone does not stop a rename), and it is given
+# its model's arguments.
 drives <<<"$(target E 5120 1.02)"
 : >"$e2e_dir/trace.txt"
 rm -f "$e2e_dir/gate"
 (
     for _ in $(seq 1200); do grep -q '^waiting FW5120.exe' "$e2e_dir/trace.txt" 2>/dev/null && break; sleep 0.1; done
     (cd "$e2e_dir" && wine cmd /c 'copy /y unsigned-sums.txt FW5120.exe' >/dev/null 2>&1
-     wine cmd /c 'del FW5120.exe' >/dev/null 2>&1)
-    sha256sum <"$e2e_dir/FW5120.exe" | cut -d' ' -f1 >"$e2e_dir/during.txt"
+     wine cmd /c 'del FW5120.exe' >/dev/null 2>&1
+     wine cmd /c 'ren FW5120.exe moved.exe' >/dev/null 2>&1)
+    { sha256sum <"$e2e_dir/FW5120.exe" | cut -d' ' -f1; ls "$e2e_dir" | grep -c '^moved.exe$'; } >"$e2e_dir/during.txt"
     : >"$e2e_dir/gate"
 ) &
 writer=$!
 FAKE_UPDATER_GATE="$(winpath "$e2e_dir/gate")" run_deploy -- ACME 1.10 --yes --json --args '5120=/s /f'
 wait "$writer"
-expect "held: the file was not changed while it ran" "$(cat "$e2e_dir/during.txt")" "$signed_sha"
+expect "held: the file was not changed while it ran" "$(cat "$e2e_dir/during.txt")" "$(printf '%s\n0' "$signed_sha")"
 expect "held: run with its arguments" "$(runs)" "run FW5120.exe /s /f"
 expect "held: status" "$deploy_rc $(updater_field arguments)" "0 /s /f"
 
