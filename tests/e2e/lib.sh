@@ -129,6 +129,15 @@ run_deploy() {
     check_run_trace "$trace_before" "$e2e_deploy_sha"
 }
 
+# A field of fwdeploy's JSON document in deploy.out, by a Python expression on d.
+json_field() {
+    python3 -c 'import json,sys
+d = json.load(open(sys.argv[1], encoding="utf-8"))
+v = eval(sys.argv[2])
+print(", ".join(map(str, v)) if isinstance(v, tuple) else v)' \
+        "$e2e_dir/deploy.out" "$1"
+}
+
 # The trace's lines so far: a run's own lines come after them.
 trace_length() { cat "$e2e_dir/trace.txt" 2>/dev/null | wc -l; }
 

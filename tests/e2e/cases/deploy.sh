@@ -4,15 +4,6 @@
 # one update run per machine, and a token that is not elevated.
 source "$(dirname "$0")/../lib.sh"
 
-# A field of the JSON document in deploy.out, by a Python expression on d.
-json_field() {
-    python3 -c 'import json,sys
-d = json.load(open(sys.argv[1], encoding="utf-8"))
-v = eval(sys.argv[2])
-print(", ".join(map(str, v)) if isinstance(v, tuple) else v)' \
-        "$e2e_dir/deploy.out" "$1"
-}
-
 # Consent: without --yes nothing is opened, nothing runs.
 drives <<<"$(target E 5120 1.02)"
 package FW5120.exe

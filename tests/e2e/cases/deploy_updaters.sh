@@ -4,13 +4,6 @@
 # an updater lives, nothing after a restart was started, and battery power.
 source "$(dirname "$0")/../lib.sh"
 
-json_field() {
-    python3 -c 'import json,sys
-d = json.load(open(sys.argv[1], encoding="utf-8"))
-v = eval(sys.argv[2])
-print(", ".join(map(str, v)) if isinstance(v, tuple) else v)' \
-        "$e2e_dir/deploy.out" "$1"
-}
 updater_field() { json_field "d['updaters'][0]['$1']"; }
 clear_folder() { rm -f "$e2e_dir"/*.exe "$e2e_dir"/*.txt "$e2e_dir"/*.pdf; }
 
