@@ -86,7 +86,20 @@ bool ParseDeployOptions(int argc, const wchar_t* const* argv, DeployOptions* pOp
         *pstrError = L"--signer and --sha256 do not go together: with --sha256 the list alone decides";
         return false;
     }
-    return HasBothArguments(nPositional, pstrError);
+    if (!HasBothArguments(nPositional, pstrError))
+        return false;
+    // Arguments that can mark no drive, or every drive, are an engine's
+    // variable gone wrong: no run may take them for an answer.
+    if (pOptions->strTag.empty() || pOptions->strNewestRevision.empty()) {
+        *pstrError = pOptions->strTag.empty() ? L"TAG is empty" : L"NEWEST_REV is empty";
+        return false;
+    }
+    if (pOptions->strTag.size() > TAG_MAX_CHARACTERS) {
+        *pstrError = L"TAG " + pOptions->strTag + L" is longer than the " + DecimalText(TAG_MAX_CHARACTERS) +
+                     L" characters a drive holds for it";
+        return false;
+    }
+    return true;
 }
 
 DriveText ArgumentsForModel(const DeployOptions& options, ModelCode nModel)

@@ -59,7 +59,7 @@ ModelCode ModelOfPrefix(const DriveText& strVendorIdentity)
 
 bool CarriesTag(const DriveText& strVendorIdentity, const DriveText& strTag)
 {
-    return IsTextAt(strVendorIdentity, strTag, 8);
+    return IsTextAt(strVendorIdentity, strTag, TAG_POSITION);
 }
 
 ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag)

@@ -14,6 +14,11 @@ const ModelCode MODEL_CODE_5120 = 2;  // identity prefix "KDR 5120"
 const ModelCode MODEL_CODE_5320 = 3;  // package digits only
 const ModelCode MODEL_CODE_NONE = 4;  // not a target
 
+// The tag stands after the 8-character model prefix of the vendor identity,
+// so it can be at most 8 characters long.
+const size_t TAG_POSITION = 8;
+const size_t TAG_MAX_CHARACTERS = VENDOR_IDENTITY_TEXT_END - VENDOR_IDENTITY_TEXT_OFFSET - TAG_POSITION;
+
 // Characters 0..7 are the model prefix, the tag starts at 8 (at most 16).
 DriveText ReadVendorIdentity(char chLetter);
 // "X : " followed by INQUIRY bytes 8..44; the revision sits at 28.
