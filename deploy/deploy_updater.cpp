@@ -2,21 +2,17 @@
 
 #include "deploy/deploy_report.h"
 
-// The one candidate for the model, or why there is none to run.
-static void ChooseCandidate(UpdaterRecord* pRecord)
+// Why the folder's candidates for the model cannot be run; empty when
+// there is exactly one (or none at all).
+static DriveText ReasonAgainstCandidates(const UpdaterSearch& search)
 {
-    UpdaterSearch search = SearchUpdaterCandidates(pRecord->nModel);
-    pRecord->strPath = search.strPath;
-    if (search.nCandidates == 0 && !search.strNonCandidate.empty()) {
-        pRecord->nState = UPDATER_STATE_REFUSED;
-        pRecord->strReason = L"not an executable candidate: " + search.strNonCandidate;
-    } else if (search.nCandidates > 1) {
-        pRecord->nState = UPDATER_STATE_REFUSED;
-        pRecord->strReason = L"ambiguous: " + DecimalText(search.nCandidates) + L" candidates in the folder";
-    } else if (search.nSharedCandidates > 0) {
-        pRecord->nState = UPDATER_STATE_REFUSED;
-        pRecord->strReason = L"ambiguous: a candidate for both models";
-    }
+    if (search.nCandidates == 0 && !search.strNonCandidate.empty())
+        return L"not an executable candidate: " + search.strNonCandidate;
+    if (search.nCandidates > 1)
+        return L"ambiguous: " + DecimalText(search.nCandidates) + L" candidates in the folder";
+    if (search.nSharedCandidates > 0)
+        return L"ambiguous: a candidate for both models";
+    return DriveText();
 }
 
 static uint32_t MillisecondsLeft(uint64_t nDeadline)
@@ -28,12 +24,15 @@ static uint32_t MillisecondsLeft(uint64_t nDeadline)
 void RunCheckedUpdater(UpdaterRecord* pRecord, void* pvRun)
 {
     DeployRun* pRun = static_cast<DeployRun*>(pvRun);
-    ChooseCandidate(pRecord);
-    if (pRecord->strPath.empty() || pRecord->nState == UPDATER_STATE_REFUSED)
+    UpdaterSearch search = SearchUpdaterCandidates(pRecord->nModel);
+    pRecord->strPath = search.strPath;
+    pRecord->strReason = ReasonAgainstCandidates(search);
+    if (pRecord->strReason.empty() && pRecord->strPath.empty())
         return;
     OsHandle hFile = OS_INVALID_HANDLE;
     UpdaterFileCheck check;
-    pRecord->strReason = CheckUpdaterFile(pRecord->strPath, &hFile, &check);
+    if (pRecord->strReason.empty())
+        pRecord->strReason = CheckUpdaterFile(pRecord->strPath, &hFile, &check);
     if (pRecord->strReason.empty())
         pRecord->strReason = DecideUpdaterTrust(pRun->policy, check);
     if (!pRecord->strReason.empty()) {

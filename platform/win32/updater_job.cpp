@@ -51,37 +51,34 @@ static void HandJobTo(HANDLE hJob, HANDLE hProcess)
     DuplicateHandle(GetCurrentProcess(), hJob, hProcess, &hRemote, JOB_OBJECT_QUERY, FALSE, 0);
 }
 
-static bool AssignToJob(HANDLE hProcess)
+// Puts the process into the job, unless it is there already, and gives it
+// a handle to the job.
+static bool PlaceInJob(HANDLE hProcess, bool bAlreadyInJob)
 {
     HANDLE hJob = OpenOrCreateUpdaterJob();
     if (hJob == nullptr)
         return false;
-    bool bAssigned = AssignProcessToJobObject(hJob, hProcess) != FALSE;
-    if (bAssigned && hProcess != GetCurrentProcess())
+    bool bInJob = bAlreadyInJob || AssignProcessToJobObject(hJob, hProcess);
+    if (bInJob && hProcess != GetCurrentProcess())
         HandJobTo(hJob, hProcess);
     CloseHandle(hJob);
-    return bAssigned;
+    return bInJob;
 }
 
 bool TrackSuspendedProcess(HANDLE hProcess)
 {
-    return AssignToJob(hProcess);
+    return PlaceInJob(hProcess, false);
 }
 
 void JoinUpdaterJob()
 {
     if (!g_bJoined)
-        g_bJoined = AssignToJob(GetCurrentProcess());
+        g_bJoined = PlaceInJob(GetCurrentProcess(), false);
 }
 
 void TrackStartedProcess(HANDLE hProcess)
 {
-    HANDLE hJob = OpenOrCreateUpdaterJob();
-    if (hJob == nullptr)
-        return;
-    if (g_bJoined || AssignProcessToJobObject(hJob, hProcess))
-        HandJobTo(hJob, hProcess);
-    CloseHandle(hJob);
+    PlaceInJob(hProcess, g_bJoined);
 }
 
 void HandUpdaterJobToItsProcesses()
