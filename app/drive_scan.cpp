@@ -30,9 +30,12 @@ DriveText ReadTargetEntry(char chLetter)
 void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetList* pList, RecognisedList* pRecognised)
 {
     if (pRecognised != nullptr)
-        pRecognised->nDrives = 0;
+        pRecognised->nDrives = pRecognised->nRefused = 0;
     for (char chLetter = 'C'; chLetter <= 'Z'; ++chLetter) {
-        DriveText strVendorId = ReadVendorIdentity(chLetter);
+        uint32_t nOpenError = 0;
+        DriveText strVendorId = ReadVendorIdentity(chLetter, &nOpenError);
+        if (pRecognised != nullptr && IsVolumeRefusal(nOpenError) && pRecognised->nRefused < TARGET_SLOTS)
+            pRecognised->aRefused[pRecognised->nRefused++] = RefusedVolume{chLetter, nOpenError};
         if (strVendorId.empty())
             continue;
         ModelCode nCode = ClassifyModel(strVendorId, strTag);

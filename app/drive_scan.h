@@ -25,15 +25,24 @@ struct RecognisedDrive {
     bool bOutdated;
 };
 
+// A volume that exists but refused to open: what it holds is unknown.
+struct RefusedVolume {
+    char chLetter;
+    uint32_t nError;  // the system's error number
+};
+
 struct RecognisedList {
     int nDrives;
     RecognisedDrive aDrives[TARGET_SLOTS];  // in letter order
+    int nRefused;
+    RefusedVolume aRefused[TARGET_SLOTS];  // in letter order
 };
 
 void ClearTargetList(TargetList* pList);
 // The entry of a target: letter, colon, then INQUIRY product and revision.
 DriveText ReadTargetEntry(char chLetter);
-// With pRecognised, every recognised drive is also recorded there; the
-// drives are asked the same commands either way.
+// With pRecognised, every recognised drive, and every volume that refused
+// to open, is also recorded there; the drives are asked the same commands
+// either way.
 void ScanDrives(const DriveText& strTag, const DriveText& strNewestRev, TargetList* pList,
                 RecognisedList* pRecognised = nullptr);

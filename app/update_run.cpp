@@ -64,7 +64,9 @@ void RunUpdateSequence(const DriveText& strTag, const DriveText& strNewestRev, c
     // Another run's updater may be writing firmware: then none is started
     // here, which counts as a failed start, and the report tells what is
     // still outdated. The lock is not held while the last box waits.
-    OsHandle hLock = TakeUpdateLock();
+    OsHandle hLock = OS_INVALID_HANDLE;
+    uint32_t nLockError = 0;
+    TakeUpdateLock(&hLock, &nLockError);
     UpdaterRecords records;
     if (hLock == OS_INVALID_HANDLE ||
         !RunUpdaterPackages(strTag, list, UpdaterRunner{RunFirstCandidate, nullptr, nullptr}, &records))

@@ -34,7 +34,8 @@ if(FWLAUNCH_FUZZ)
 endif()
 
 file(GLOB native_test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
-add_executable(fwlaunch_native_tests ${native_test_sources})
+# The lock's rule is the Windows side's; its decisions are tested here.
+add_executable(fwlaunch_native_tests ${native_test_sources} ${CMAKE_SOURCE_DIR}/platform/update_lock_rule.cpp)
 target_link_libraries(fwlaunch_native_tests PRIVATE
   fwdeploy_core fwprobe_core fwlaunch_core testing_native_platform testing_drives gtest_main)
 target_include_directories(fwlaunch_native_tests PRIVATE ${CMAKE_BINARY_DIR}/generated)

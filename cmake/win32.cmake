@@ -47,6 +47,9 @@ endforeach()
 # one test must not be seen by another.
 set_tests_properties(win32.english win32.japanese e2e.console_check ${desktop_tests}
   PROPERTIES RESOURCE_LOCK desktop)
+# The restart of fwdeploy's record ends the prefix's wineserver, and with it
+# every Wine process of the tests: none may run beside it.
+set_tests_properties(e2e.deploy_record PROPERTIES RESOURCE_LOCK "desktop;wineserver")
 
 # The drive simulator beneath kernel32, for the tests: a DLL that answers a
 # program's own raw volume calls, and a starter that loads it into an
@@ -84,7 +87,11 @@ add_executable(box-answer testing/tools/box_answer.cpp testing/tools/console_cla
 target_compile_options(box-answer PRIVATE -municode)
 target_link_options(box-answer PRIVATE -municode -mwindows ${static_link})
 target_link_libraries(box-answer PRIVATE testing_files_win32 ${testing_product_helpers})
-add_dependencies(fwlaunch_win32_tests fake-updater box-answer drive-sim-run)
+# A standard user's named object, in the lock's or the job's name.
+add_executable(hold-object testing/tools/hold_object.cpp)
+target_compile_options(hold-object PRIVATE -municode)
+target_link_options(hold-object PRIVATE -municode ${static_link})
+add_dependencies(fwlaunch_win32_tests fake-updater box-answer drive-sim-run hold-object)
 
 # The product's drive path against the simulated driver.
 add_executable(fwlaunch_drive_path_tests tests/win32/drive_path/drive_path_test.cpp)
@@ -94,6 +101,7 @@ target_link_libraries(fwlaunch_drive_path_tests PRIVATE
 add_dependencies(fwlaunch_drive_path_tests drive-sim-run)
 add_test(NAME win32.drive_path
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/drive_path/run.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(win32.drive_path PROPERTIES RESOURCE_LOCK wineserver)
 
 add_test(NAME image.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/product_image.sh ${shipped_fwlaunch})
 # The release: reproducible, and signed when a certificate is given.

@@ -10,9 +10,11 @@ add_library(fwlaunch_win32_system STATIC
   platform/win32/append_file.cpp
   platform/win32/elevation.cpp
   platform/win32/update_lock.cpp
+  platform/update_lock_rule.cpp
   platform/win32/updater_job.cpp
   platform/win32/package_file.cpp
-  platform/win32/signature.cpp)
+  platform/win32/signature.cpp
+  platform/win32/machine_record.cpp)
 # What shows or finds windows: USER32.
 add_library(fwlaunch_win32_ui STATIC
   platform/win32/resources.cpp

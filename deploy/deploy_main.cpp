@@ -4,10 +4,12 @@
 #include "app/package_run.h"
 #include "deploy/deploy_options.h"
 #include "deploy/deploy_output.h"
+#include "deploy/deploy_record.h"
 #include "deploy/deploy_report.h"
 #include "deploy/deploy_result.h"
 #include "deploy/deploy_updater.h"
 #include "platform/platform.h"
+#include "platform/update_lock_rule.h"
 #include "version.h"
 
 static const wchar_t USAGE[] =
@@ -41,6 +43,10 @@ static void UpdateDrives(DeployRun* pRun, DeployResult* pResult)
     ClearTargetList(&list);
     RecognisedList recognised;
     ScanDrives(pResult->strTag, pResult->strNewestRevision, &list, &recognised);
+    for (int i = 0; i < recognised.nRefused; ++i) {
+        pResult->aRefused[pResult->nRefused++] = recognised.aRefused[i];
+        WriteDeployLine(pOutput, FormatRefusedLine(recognised.aRefused[i]));
+    }
     for (int i = 0; i < recognised.nDrives; ++i) {
         DeployedDrive& drive = pResult->aDrives[pResult->nDrives++];
         drive.scanned = recognised.aDrives[i];
@@ -82,6 +88,35 @@ static void UpdateDrives(DeployRun* pRun, DeployResult* pResult)
     }
 }
 
+// Stops before any drive is opened: the outcome, the exit code and the line that says why.
+static void StopBeforeDrives(DeployResult* pResult, int nOutcome, int nExitCode, const DriveText& strWhy)
+{
+    WriteErrorWide(L"fwdeploy: " + strWhy + L"; no drive was opened\r\n");
+    pResult->nOutcome = nOutcome;
+    pResult->nExitCode = nExitCode;
+}
+
+// An answer an engine counts as done must rest on everything written.
+static int FailedUnlessFailing(int nExitCode)
+{
+    return nExitCode == DEPLOY_EXIT_SUCCESS || nExitCode == DEPLOY_EXIT_RESTART_REQUIRED ? DEPLOY_EXIT_FAILED
+                                                                                         : nExitCode;
+}
+
+// The record on the machine, with the exit code the run ends with; a record
+// that cannot be written leaves no run an answer of success.
+static void RecordDeployRun(DeployOutput* pOutput, DeployResult* pResult)
+{
+    pResult->bRecordWritten = WriteDeployRecord(*pResult, pResult->nExitCode, &pResult->nRecordError);
+    if (pResult->bRecordWritten)
+        return;
+    DriveText strLine = L"the record HKLM\\" + DeployRecordKey(pResult->strTag) +
+                        L" could not be written (Windows error " + DecimalText(pResult->nRecordError) + L")";
+    WriteErrorWide(L"fwdeploy: " + strLine + L"\r\n");
+    WriteDeployLogLine(pOutput, strLine);
+    pResult->nExitCode = FailedUnlessFailing(pResult->nExitCode);
+}
+
 int RunDeploy(int argc, const wchar_t* const* argv)
 {
     DeployOptions options;
@@ -108,6 +143,12 @@ int RunDeploy(int argc, const wchar_t* const* argv)
         if (output.hLog == OS_INVALID_HANDLE)
             return StopWithUsageError(L"cannot write the log file " + options.strLogPath);
     }
+    // An engine that finds the report after a run that died, or could not
+    // write it, must not read the previous run's answer.
+    if (!options.strReportPath.empty() && !RemoveWholeFile(options.strReportPath)) {
+        CloseAppendFile(output.hLog);
+        return StopWithUsageError(L"cannot remove the earlier report file " + options.strReportPath);
+    }
     WriteDeployLogLine(&output, DescribeInvocation(argc, argv));
     // The engine's clock runs from the start: so does the updaters' limit.
     run.nDeadline = ReadMonotonicMilliseconds() + uint64_t{options.nTimeoutMinutes} * 60000;
@@ -115,43 +156,50 @@ int RunDeploy(int argc, const wchar_t* const* argv)
     DeployResult result;
     ClearDeployResult(&result, options.strTag, options.strNewestRevision);
     OsHandle hLock = OS_INVALID_HANDLE;
+    int nLock = UPDATE_LOCK_FAILED;
     if (!IsProcessElevated()) {
-        WriteErrorWide(L"fwdeploy: this process is not elevated: start it as an administrator or as SYSTEM; "
-                       L"no drive was opened\r\n");
-        result.nOutcome = DEPLOY_OUTCOME_NOT_ELEVATED;
-        result.nExitCode = DEPLOY_EXIT_NOT_ELEVATED;
+        StopBeforeDrives(&result, DEPLOY_OUTCOME_NOT_ELEVATED, DEPLOY_EXIT_NOT_ELEVATED,
+                         L"this process is not elevated: start it as an administrator or as SYSTEM");
+    } else if (IsRestartPending(options.strTag, options.strNewestRevision)) {
+        // The drives show the update only after the restart: a second flash
+        // now would write firmware they already hold.
+        StopBeforeDrives(&result, DEPLOY_OUTCOME_RESTART_PENDING, DEPLOY_EXIT_RESTART_REQUIRED,
+                         L"an earlier run updated drives to " + options.strNewestRevision +
+                             L" that show it after the restart still to come: restart Windows");
     } else if (!options.bAllowBattery && IsOnBatteryPower()) {
         // A flash cut short by a flat battery can leave a drive unusable.
-        WriteErrorWide(L"fwdeploy: this machine runs on its battery: connect it to AC power, or give "
-                       L"--allow-battery; no drive was opened\r\n");
-        result.nOutcome = DEPLOY_OUTCOME_ON_BATTERY;
-        result.nExitCode = DEPLOY_EXIT_BUSY;
-    } else if ((hLock = TakeUpdateLock()) == OS_INVALID_HANDLE) {
-        WriteErrorWide(
-            L"fwdeploy: another update run is going on (its lock is held, or an updater it started still runs): "
-            L"try again later; "
-            L"no drive was opened\r\n");
-        result.nOutcome = DEPLOY_OUTCOME_BUSY;
-        result.nExitCode = DEPLOY_EXIT_BUSY;
+        StopBeforeDrives(&result, DEPLOY_OUTCOME_ON_BATTERY, DEPLOY_EXIT_BUSY,
+                         L"this machine runs on its battery: connect it to AC power, or give --allow-battery");
+    } else if ((nLock = TakeUpdateLock(&hLock, &result.nLockError)) == UPDATE_LOCK_BUSY) {
+        StopBeforeDrives(&result, DEPLOY_OUTCOME_BUSY, DEPLOY_EXIT_BUSY,
+                         L"another update run is going on (its lock is held, or an updater it started still "
+                         L"runs): try again later");
+    } else if (nLock == UPDATE_LOCK_FAILED) {
+        StopBeforeDrives(&result, DEPLOY_OUTCOME_LOCK_FAILED, DEPLOY_EXIT_FAILED,
+                         L"the update run's lock cannot be had (Windows error " + DecimalText(result.nLockError) +
+                             L")");
     } else {
+        if (nLock == UPDATE_LOCK_TAKEN_SQUATTED)
+            WriteDeployLine(&output, L"a name of the update run's lock is held by an object no administrator "
+                                     L"made: it was passed over");
         UpdateDrives(&run, &result);
     }
-    WriteDeployLine(&output, FormatSummaryLine(result));
+    RecordDeployRun(&output, &result);
 
-    int nExitCode = result.nExitCode;
-    std::string strDocument = FormatDeployJson(result);
-    if (options.bJson)
-        WriteConsoleNarrow(strDocument.c_str());
     // An engine that reads the report must not take a missing one for success.
-    if (!options.strReportPath.empty() && !ReplaceFileWhole(options.strReportPath, strDocument)) {
+    if (!options.strReportPath.empty() && !ReplaceFileWhole(options.strReportPath, FormatDeployJson(result))) {
         WriteErrorWide(L"fwdeploy: cannot write the report file " + options.strReportPath + L"\r\n");
         WriteDeployLogLine(&output, L"the report file could not be written: " + options.strReportPath);
-        if (nExitCode == DEPLOY_EXIT_SUCCESS)
-            nExitCode = DEPLOY_EXIT_FAILED;
+        result.nExitCode = DEPLOY_EXIT_FAILED;
+        if (result.bRecordWritten)
+            RecordDeployRun(&output, &result);
     }
+    WriteDeployLine(&output, FormatSummaryLine(result));
+    if (options.bJson)
+        WriteConsoleNarrow(FormatDeployJson(result).c_str());
     ReleaseUpdateLock(hLock);
     if (output.bLogFailed)
         WriteErrorWide(L"fwdeploy: some lines could not be written to the log file " + options.strLogPath + L"\r\n");
     CloseAppendFile(output.hLog);
-    return nExitCode;
+    return result.nExitCode;
 }

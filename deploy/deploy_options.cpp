@@ -99,6 +99,11 @@ bool ParseDeployOptions(int argc, const wchar_t* const* argv, DeployOptions* pOp
                      L" characters a drive holds for it";
         return false;
     }
+    // The run's record is a registry key named after the tag.
+    if (pOptions->strTag.find(L'\\') != DriveText::npos) {
+        *pstrError = L"TAG " + pOptions->strTag + L" holds a backslash, which no registry key name can";
+        return false;
+    }
     return true;
 }
 

@@ -6,10 +6,10 @@ using OrderedJson = nlohmann::ordered_json;
 
 std::string OutcomeName(int nOutcome)
 {
-    static const char* const APSZ_OUTCOMES[] = {"no_target",    "current",          "updated",
-                                                "failed",       "restart_required", "busy",
-                                                "not_elevated", "on_battery",       "timed_out"};
-    return nOutcome >= 0 && nOutcome <= DEPLOY_OUTCOME_TIMED_OUT ? APSZ_OUTCOMES[nOutcome] : "failed";
+    static const char* const APSZ_OUTCOMES[] = {"no_target",        "current",    "updated",         "failed",
+                                                "restart_required", "busy",       "not_elevated",    "on_battery",
+                                                "timed_out",        "incomplete", "restart_pending", "lock_failed"};
+    return nOutcome >= 0 && nOutcome <= DEPLOY_OUTCOME_LOCK_FAILED ? APSZ_OUTCOMES[nOutcome] : "failed";
 }
 
 std::string DriveResultName(int nResult)
@@ -82,6 +82,12 @@ DriveText FormatVerifiedLine(const DeployedDrive& drive)
            WideName(DriveResultName(drive.nResult));
 }
 
+DriveText FormatRefusedLine(const RefusedVolume& volume)
+{
+    return LetterText(volume.chLetter) + L" refused to open (Windows error " + DecimalText(volume.nError) +
+           L"): its drive was not read";
+}
+
 DriveText FormatSummaryLine(const DeployResult& result)
 {
     return L"outcome " + WideName(OutcomeName(result.nOutcome)) + L", exit code " + DecimalText(result.nExitCode);
@@ -132,8 +138,15 @@ std::string FormatDeployJson(const DeployResult& result)
     document["drives"] = OrderedJson::array();
     for (int i = 0; i < result.nDrives; ++i)
         document["drives"].push_back(DriveJson(result.aDrives[i]));
+    document["refused_volumes"] = OrderedJson::array();
+    for (int i = 0; i < result.nRefused; ++i)
+        document["refused_volumes"].push_back(
+            OrderedJson{{"letter", std::string(1, result.aRefused[i].chLetter)}, {"error", result.aRefused[i].nError}});
     document["updaters"] = OrderedJson::array();
     for (int i = 0; i < result.updaters.nUpdaters; ++i)
         document["updaters"].push_back(UpdaterJson(result.updaters.aUpdaters[i]));
+    document["record"] =
+        OrderedJson{{"written", result.bRecordWritten},
+                    {"error", result.bRecordWritten ? OrderedJson(nullptr) : OrderedJson(result.nRecordError)}};
     return document.dump(2) + "\n";
 }

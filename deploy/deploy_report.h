@@ -19,5 +19,7 @@ DriveText FormatStartingLine(const UpdaterRecord& updater);
 DriveText FormatUpdaterLine(const UpdaterRecord& updater, uint32_t nTimeoutMinutes);
 // A target as the verification read it.
 DriveText FormatVerifiedLine(const DeployedDrive& drive);
+// A volume that refused to open.
+DriveText FormatRefusedLine(const RefusedVolume& volume);
 DriveText FormatSummaryLine(const DeployResult& result);
 std::string FormatDeployJson(const DeployResult& result);

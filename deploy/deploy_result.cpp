@@ -22,9 +22,35 @@ void ClearDeployResult(DeployResult* pResult, const DriveText& strTag, const Dri
     pResult->strTag = strTag;
     pResult->strNewestRevision = strNewestRevision;
     pResult->nDrives = 0;
+    pResult->nRefused = 0;
     pResult->updaters.nUpdaters = 0;
     pResult->nOutcome = DEPLOY_OUTCOME_NO_TARGET;
     pResult->nExitCode = DEPLOY_EXIT_SUCCESS;
+    pResult->nLockError = 0;
+    pResult->bRecordWritten = false;
+    pResult->nRecordError = 0;
+}
+
+bool DidRunReadDrives(int nOutcome)
+{
+    return nOutcome != DEPLOY_OUTCOME_BUSY && nOutcome != DEPLOY_OUTCOME_NOT_ELEVATED &&
+           nOutcome != DEPLOY_OUTCOME_ON_BATTERY && nOutcome != DEPLOY_OUTCOME_RESTART_PENDING &&
+           nOutcome != DEPLOY_OUTCOME_LOCK_FAILED;
+}
+
+bool IsVerifiedOutcome(int nOutcome)
+{
+    return nOutcome == DEPLOY_OUTCOME_NO_TARGET || nOutcome == DEPLOY_OUTCOME_CURRENT ||
+           nOutcome == DEPLOY_OUTCOME_UPDATED;
+}
+
+bool HasDriveAwaitingRestart(const DeployResult& result)
+{
+    for (int i = 0; i < result.nDrives; ++i) {
+        if (result.aDrives[i].scanned.bOutdated && result.aDrives[i].nResult == DRIVE_RESULT_RESTART_REQUIRED)
+            return true;
+    }
+    return false;
 }
 
 void DecideDeployOutcome(DeployResult* pResult)
@@ -68,6 +94,12 @@ void DecideDeployOutcome(DeployResult* pResult)
         pResult->nExitCode = DEPLOY_EXIT_RESTART_REQUIRED;
     } else {
         pResult->nOutcome = DEPLOY_OUTCOME_FAILED;
+        pResult->nExitCode = DEPLOY_EXIT_FAILED;
+    }
+    // What the refused volume holds may be a target still outdated.
+    if (pResult->nRefused > 0 &&
+        (IsVerifiedOutcome(pResult->nOutcome) || pResult->nOutcome == DEPLOY_OUTCOME_RESTART_REQUIRED)) {
+        pResult->nOutcome = DEPLOY_OUTCOME_INCOMPLETE;
         pResult->nExitCode = DEPLOY_EXIT_FAILED;
     }
 }

@@ -25,6 +25,9 @@ const int DEPLOY_OUTCOME_BUSY = 5;
 const int DEPLOY_OUTCOME_NOT_ELEVATED = 6;
 const int DEPLOY_OUTCOME_ON_BATTERY = 7;
 const int DEPLOY_OUTCOME_TIMED_OUT = 8;
+const int DEPLOY_OUTCOME_INCOMPLETE = 9;        // a volume refused to open: its drive is unknown
+const int DEPLOY_OUTCOME_RESTART_PENDING = 10;  // an earlier run's update waits for the restart
+const int DEPLOY_OUTCOME_LOCK_FAILED = 11;      // the lock could not be had, not for another run
 
 const int DRIVE_RESULT_CURRENT = 0;
 const int DRIVE_RESULT_UPDATED = 1;
@@ -45,9 +48,14 @@ struct DeployResult {
     DriveText strNewestRevision;
     int nDrives;
     DeployedDrive aDrives[TARGET_SLOTS];  // every recognised drive, in letter order
-    UpdaterRecords updaters;              // one per model that had a target
-    int nOutcome;                         // DEPLOY_OUTCOME_...
+    int nRefused;
+    RefusedVolume aRefused[TARGET_SLOTS];  // the volumes that refused to open
+    UpdaterRecords updaters;               // one per model that had a target
+    int nOutcome;                          // DEPLOY_OUTCOME_...
     int nExitCode;
+    uint32_t nLockError;    // for DEPLOY_OUTCOME_LOCK_FAILED, the system's error
+    bool bRecordWritten;    // the machine's record of the run
+    uint32_t nRecordError;  // the system's error when it was not
 };
 
 // An empty result for the two arguments: no drive, no updater.
@@ -57,5 +65,12 @@ void ClearDeployResult(DeployResult* pResult, const DriveText& strTag, const Dri
 const UpdaterRecord* FindUpdater(const UpdaterRecords& updaters, ModelCode nModel);
 // The drives' results, the outcome and the exit status from what the run
 // saw. A still outdated target counts as waiting for a restart only when
-// its model's updater was started and said so.
+// its model's updater was started and said so. A volume that refused to
+// open leaves no run complete that would otherwise count as done.
 void DecideDeployOutcome(DeployResult* pResult);
+// Whether the run opened the drives; the runs that stopped before did not.
+bool DidRunReadDrives(int nOutcome);
+// Whether every recognised target reads the newest revision, or none needed it.
+bool IsVerifiedOutcome(int nOutcome);
+// Whether some drive waits for a restart to show its update.
+bool HasDriveAwaitingRestart(const DeployResult& result);

@@ -9,9 +9,9 @@ static_assert(INQUIRY_REVISION_POSITION == 28, "revision at character 28");
 // One query: open the drive, send the command, close it again. False, with
 // nothing sent, when the letter is 0 or the drive does not open.
 static bool QueryDrive(char chLetter, const uint8_t abCdb[12], uint32_t nTransferLength,
-                       uint8_t abBuffer[IDENTITY_BUFFER_BYTES])
+                       uint8_t abBuffer[IDENTITY_BUFFER_BYTES], uint32_t* pnOpenError = nullptr)
 {
-    if (!OpenDrive(chLetter))
+    if (!OpenDriveWithError(chLetter, pnOpenError))
         return false;
     SendCdb(nTransferLength, abCdb, abBuffer);
     CloseDrive();
@@ -32,10 +32,10 @@ DriveText InquiryIdentityFromAnswer(char chLetter, uint8_t abBuffer[IDENTITY_BUF
     return strResult + WidenAnsi(abBuffer + INQUIRY_TEXT_OFFSET, INQUIRY_TEXT_END - INQUIRY_TEXT_OFFSET);
 }
 
-DriveText ReadVendorIdentity(char chLetter)
+DriveText ReadVendorIdentity(char chLetter, uint32_t* pnOpenError)
 {
     uint8_t abBuffer[IDENTITY_BUFFER_BYTES] = {0};
-    if (!QueryDrive(chLetter, VENDOR_IDENTITY_CDB, VENDOR_IDENTITY_TRANSFER_LENGTH, abBuffer))
+    if (!QueryDrive(chLetter, VENDOR_IDENTITY_CDB, VENDOR_IDENTITY_TRANSFER_LENGTH, abBuffer, pnOpenError))
         return DriveText();
     return VendorIdentityFromAnswer(abBuffer);
 }

@@ -20,7 +20,9 @@ const size_t TAG_POSITION = 8;
 const size_t TAG_MAX_CHARACTERS = VENDOR_IDENTITY_TEXT_END - VENDOR_IDENTITY_TEXT_OFFSET - TAG_POSITION;
 
 // Characters 0..7 are the model prefix, the tag starts at 8 (at most 16).
-DriveText ReadVendorIdentity(char chLetter);
+// With pnOpenError, a volume that did not open leaves its error there (0
+// when it opened).
+DriveText ReadVendorIdentity(char chLetter, uint32_t* pnOpenError = nullptr);
 // "X : " followed by INQUIRY bytes 8..44; the revision sits at 28.
 DriveText ReadInquiryIdentity(char chLetter);
 ModelCode ClassifyModel(DriveText strVendorIdentity, DriveText strTag);

@@ -30,6 +30,11 @@ void CloseDrive()
     g_hDrive = OS_INVALID_HANDLE;
 }
 
+bool IsVolumeRefusal(uint32_t nOpenError)
+{
+    return nOpenError == OS_ERROR_ACCESS_DENIED || nOpenError == OS_ERROR_SHARING_VIOLATION;
+}
+
 static bool IsUnitAttention(SenseClass nClass)
 {
     return nClass == SENSE_CLASS_MEDIUM_CHANGED || nClass == SENSE_CLASS_POWER_ON_RESET;

@@ -43,6 +43,10 @@ bool OpenDrive(char chLetter);
 // letter 0).
 bool OpenDriveWithError(char chLetter, uint32_t* pnError);
 void CloseDrive();
+// Whether a volume exists but would not open: access denied, or another
+// program holds it. No medium and not ready are normal for card readers
+// and optical drives, and a missing letter is no volume at all.
+bool IsVolumeRefusal(uint32_t nOpenError);
 // True when the command ended with SCSI status 0; repeated at once while the
 // drive reports one of the two unit attentions.
 bool SendCdb(uint32_t nTransferLength, const uint8_t abCdb[SCSI_CDB_BYTES], uint8_t* pbData);

@@ -16,6 +16,8 @@ extern const OsHandle OS_INVALID_HANDLE;
 const uint32_t OS_ERROR_FILE_NOT_FOUND = 2;
 const uint32_t OS_ERROR_PATH_NOT_FOUND = 3;
 const uint32_t OS_ERROR_ACCESS_DENIED = 5;
+const uint32_t OS_ERROR_INVALID_HANDLE = 6;
+const uint32_t OS_ERROR_SHARING_VIOLATION = 32;
 
 // ---- Raw volumes and SCSI pass-through -------------------------------------
 
@@ -75,28 +77,37 @@ void WriteErrorWide(const DriveText& strText);
 // Whether the process's token is elevated (TokenElevation); false when that
 // cannot be read.
 bool IsProcessElevated();
-// Whether the process's window station is one a person sees (WSF_VISIBLE);
-// true when that cannot be read, so that only a known invisible station stops a run.
+// Whether the process's window station is one a person sees: WSF_VISIBLE,
+// outside session 0 (whose desktop nobody has seen since Windows Vista,
+// though its station says visible); true when that cannot be read, so that
+// only a known invisible station stops a run.
 bool IsWindowStationVisible();
 // One update run per machine: the lock shared by every program that starts
-// updaters. OS_INVALID_HANDLE when another run holds it (or it cannot be had),
-// or while any updater that a run started, or any process it started, lives.
-OsHandle TakeUpdateLock();
+// updaters, which only an administrator or SYSTEM can make or hold. Returns
+// UPDATE_LOCK_... (platform/update_lock_rule.h): busy while another run holds
+// it, or while any updater that a run started, or any process it started,
+// lives. *phLock is to be released when taken, else OS_INVALID_HANDLE; for
+// UPDATE_LOCK_FAILED *pnError is the system's error number.
+int TakeUpdateLock(OsHandle* phLock, uint32_t* pnError);
 void ReleaseUpdateLock(OsHandle hLock);
 
 // ---- Files written whole ----------------------------------------------------
 
-// Whether strPath can be written: an existing file opens for writing, or a
-// new file can be made in its folder. Nothing is changed.
+// Whether strPath can be written: it is no link, an existing file opens for
+// writing, and a new file can be made in its folder. Nothing is changed.
 bool CanWriteWholeFile(const DriveText& strPath);
-// The bytes go to a new file beside strPath, which then takes its place:
-// no reader ever sees half of them, and a failure leaves strPath as it was.
+// The bytes go to a new file of a name no one else can have taken, beside
+// strPath, which then takes its place: no reader ever sees half of them, and
+// a failure leaves strPath as it was.
 bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes);
+// Deletes strPath (a link itself, never what it points to); true when it is
+// gone or was never there.
+bool RemoveWholeFile(const DriveText& strPath);
 
 // ---- Files appended to, line by line -----------------------------------------
 
 // Opens strPath for appending, creating it when missing; what it held stays.
-// OS_INVALID_HANDLE when it cannot be written.
+// OS_INVALID_HANDLE when it cannot be written, or is a link.
 OsHandle OpenAppendFile(const DriveText& strPath);
 // Appends the bytes at the end and flushes them to the file, so that a run
 // that dies leaves them written. False when they could not be written.
@@ -104,6 +115,28 @@ bool AppendToFile(OsHandle hFile, const std::string& strBytes);
 void CloseAppendFile(OsHandle hFile);
 // The current time in UTC as YYYY-MM-DDTHH:MM:SSZ.
 DriveText UtcTimeStamp();
+
+// ---- The machine's record (HKEY_LOCAL_MACHINE, the registry's 64-bit view) ---
+
+const int RECORD_VALUE_TEXT = 0;    // REG_SZ
+const int RECORD_VALUE_NUMBER = 1;  // REG_DWORD
+const int RECORD_VALUE_DELETE = 2;  // no such value afterwards
+const int RECORD_VALUE_KEEP = 3;    // left as it is
+
+struct RecordValue {
+    const wchar_t* pszName;
+    int nKind;  // RECORD_VALUE_...
+    DriveText strText;
+    uint32_t nNumber;
+};
+
+// Creates the key under HKEY_LOCAL_MACHINE, when missing (volatile: gone at
+// the next start of Windows), and sets or deletes its values in order. On
+// failure *pnError is the system's error number of the first step that failed.
+bool WriteMachineRecord(const DriveText& strKey, bool bVolatile, const RecordValue* aValues, int nValues,
+                        uint32_t* pnError);
+// A text value of a key under HKEY_LOCAL_MACHINE; false when there is none.
+bool ReadMachineRecordText(const DriveText& strKey, const wchar_t* pszName, DriveText* pstrText);
 
 // ---- String resources and message boxes ------------------------------------
 

@@ -60,7 +60,7 @@ void ProbeDrives(const DriveText& strTag, const DriveText& strNewestRevision, Pr
     *pResult = ProbeResult();
     pResult->strTag = strTag;
     pResult->strNewestRevision = strNewestRevision;
-    pResult->nWithoutVolume = pResult->nTargets = pResult->nCurrent = pResult->nOutdated = 0;
+    pResult->nWithoutVolume = pResult->nRefused = pResult->nTargets = pResult->nCurrent = pResult->nOutdated = 0;
     for (char chLetter = PROBE_FIRST_LETTER; chLetter <= PROBE_LAST_LETTER; ++chLetter) {
         ProbedDrive drive = ProbedDrive();
         drive.chLetter = chLetter;
@@ -72,6 +72,7 @@ void ProbeDrives(const DriveText& strTag, const DriveText& strNewestRevision, Pr
             ++pResult->nWithoutVolume;
             continue;
         }
+        pResult->nRefused += IsVolumeRefusal(drive.nOpenError);
         pResult->nTargets += drive.nVerdict != PROBE_VERDICT_NOT_TARGET;
         pResult->nCurrent += drive.nVerdict == PROBE_VERDICT_CURRENT;
         pResult->nOutdated += drive.nVerdict == PROBE_VERDICT_OUTDATED;

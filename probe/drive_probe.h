@@ -38,6 +38,7 @@ struct ProbeResult {
     DriveText strNewestRevision;
     std::vector<ProbedDrive> aDrives;  // the letters that have a volume, in order
     int nWithoutVolume;
+    int nRefused;  // volumes that exist but refused to open
     int nTargets, nCurrent, nOutdated;
 };
 

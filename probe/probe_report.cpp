@@ -62,7 +62,8 @@ std::string FormatJsonReport(const ProbeResult& result)
     document["summary"] = {{"targets", result.nTargets},
                            {"current", result.nCurrent},
                            {"outdated", result.nOutdated},
-                           {"without_volume", result.nWithoutVolume}};
+                           {"without_volume", result.nWithoutVolume},
+                           {"refused", result.nRefused}};
     return document.dump(2) + "\n";
 }
 
@@ -77,6 +78,8 @@ static DriveText PlainLine(const ProbedDrive& drive)
     strLine += L": ";
     if (drive.nOpenError == OS_ERROR_ACCESS_DENIED)
         return strLine + L"access denied (start fwprobe as administrator to read this drive)";
+    if (drive.nOpenError == OS_ERROR_SHARING_VIOLATION)
+        return strLine + L"held by another program (Windows error " + NumberText(drive.nOpenError) + L")";
     if (drive.nOpenError != 0)
         return strLine + L"does not open (Windows error " + NumberText(drive.nOpenError) + L")";
     strLine += L"opened, identity \"" + drive.strVendorIdentity + L"\", model " + ModelText(drive.nModelOfPrefix);
@@ -98,5 +101,8 @@ DriveText FormatPlainReport(const ProbeResult& result)
     strReport += L"Letters without a volume: " + NumberText(result.nWithoutVolume) + L"\r\n";
     strReport += L"Targets: " + NumberText(result.nTargets) + L", current: " + NumberText(result.nCurrent) +
                  L", outdated: " + NumberText(result.nOutdated) + L"\r\n";
+    if (result.nRefused > 0)
+        strReport += L"Volumes that refused to open: " + NumberText(result.nRefused) +
+                     L" (what they hold is unknown: the answer is incomplete)\r\n";
     return strReport;
 }

@@ -5,10 +5,22 @@
 
 OsHandle OpenAppendFile(const DriveText& strPath)
 {
-    // FILE_APPEND_DATA alone: every write lands at the end, after what
-    // earlier runs (or another program) wrote.
-    return CreateFileW(strPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    // FILE_APPEND_DATA for the data: every write lands at the end, after
+    // what earlier runs (or another program) wrote.
+    HANDLE hFile =
+        CreateFileW(strPath.c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return OS_INVALID_HANDLE;
+    // A link that somebody put at the log's path would have a run as SYSTEM
+    // write to a file of that somebody's choosing.
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(hFile, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        info.nNumberOfLinks > 1) {
+        CloseHandle(hFile);
+        return OS_INVALID_HANDLE;
+    }
+    return hFile;
 }
 
 bool AppendToFile(OsHandle hFile, const std::string& strBytes)

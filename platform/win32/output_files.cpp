@@ -1,18 +1,44 @@
 // Whole files, for programs that write reports.
 #include <windows.h>
+#include <ntsecapi.h>
 
 #include "platform/platform.h"
 
-static DriveText PartialPathOf(const DriveText& strPath)
+// A link at the path would have a run as SYSTEM replace a file of
+// somebody else's choosing.
+static bool IsLink(DWORD nAttributes)
 {
-    return strPath + L".partial";
+    return nAttributes != INVALID_FILE_ATTRIBUTES && (nAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A new file beside strPath, of a random name: no earlier run, and nobody
+// who can write the folder, can have made it first, and it is never opened
+// through a link. *pstrPartial is its path.
+static HANDLE CreatePartialFile(const DriveText& strPath, DWORD nFlags, DriveText* pstrPartial)
+{
+    for (int nAttempt = 0; nAttempt < 4; ++nAttempt) {
+        uint8_t abRandom[8] = {0};
+        if (!RtlGenRandom(abRandom, sizeof(abRandom)))
+            return INVALID_HANDLE_VALUE;
+        *pstrPartial = strPath + L".";
+        for (uint8_t b : abRandom) {
+            *pstrPartial += L"0123456789abcdef"[b >> 4];
+            *pstrPartial += L"0123456789abcdef"[b & 15];
+        }
+        *pstrPartial += L".partial";
+        HANDLE hFile = CreateFileW(pstrPartial->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   nFlags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (hFile != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return hFile;
+    }
+    return INVALID_HANDLE_VALUE;
 }
 
 bool CanWriteWholeFile(const DriveText& strPath)
 {
     DWORD nAttributes = GetFileAttributesW(strPath.c_str());
     if (nAttributes != INVALID_FILE_ATTRIBUTES) {
-        if (nAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        if (IsLink(nAttributes) || (nAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
             return false;
         HANDLE hFile = CreateFileW(strPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -20,8 +46,8 @@ bool CanWriteWholeFile(const DriveText& strPath)
             return false;
         CloseHandle(hFile);
     }
-    HANDLE hPartial = CreateFileW(PartialPathOf(strPath).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    DriveText strPartial;
+    HANDLE hPartial = CreatePartialFile(strPath, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, &strPartial);
     if (hPartial == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(hPartial);
@@ -30,9 +56,10 @@ bool CanWriteWholeFile(const DriveText& strPath)
 
 bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes)
 {
-    DriveText strPartial = PartialPathOf(strPath);
-    HANDLE hFile =
-        CreateFileW(strPartial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (IsLink(GetFileAttributesW(strPath.c_str())))
+        return false;
+    DriveText strPartial;
+    HANDLE hFile = CreatePartialFile(strPath, FILE_ATTRIBUTE_NORMAL, &strPartial);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     DWORD cbWritten = 0;
@@ -44,4 +71,12 @@ bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes)
         return true;
     DeleteFileW(strPartial.c_str());
     return false;
+}
+
+bool RemoveWholeFile(const DriveText& strPath)
+{
+    if (DeleteFileW(strPath.c_str()))
+        return true;
+    DWORD nError = GetLastError();
+    return nError == ERROR_FILE_NOT_FOUND || nError == ERROR_PATH_NOT_FOUND;
 }

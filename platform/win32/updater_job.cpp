@@ -1,11 +1,14 @@
 #include "platform/win32/updater_job.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 
 #include <vector>
 
+#include "platform/update_lock_rule.h"
+
 static const wchar_t UPDATER_JOB_NAME[] = L"Global\\fwlaunch-updaters";
-static const wchar_t RUN_OBJECT_SDDL[] = L"D:(A;;GA;;;SY)(A;;GA;;;BA)";
+static const wchar_t RUN_OBJECT_SDDL[] = L"O:BAD:(A;;GA;;;SY)(A;;GA;;;BA)";
 
 static bool g_bJoined = false;
 
@@ -17,7 +20,30 @@ PSECURITY_DESCRIPTOR MakeRunObjectDescriptor()
     return pDescriptor;
 }
 
-// Creates the job, or opens it when a live run made it.
+int ReadRunObjectOwner(HANDLE hObject)
+{
+    PSID pOwner = nullptr;
+    PSECURITY_DESCRIPTOR pDescriptor = nullptr;
+    if (GetSecurityInfo(hObject, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &pOwner, nullptr, nullptr, nullptr,
+                        &pDescriptor) != ERROR_SUCCESS)
+        return LOCK_OWNER_UNREADABLE;
+    int nOwner = LOCK_OWNER_OTHER;
+    if (pOwner != nullptr && IsWellKnownSid(pOwner, WinBuiltinAdministratorsSid))
+        nOwner = LOCK_OWNER_ADMINISTRATORS;
+    else if (pOwner != nullptr && IsWellKnownSid(pOwner, WinLocalSystemSid))
+        nOwner = LOCK_OWNER_SYSTEM;
+    LocalFree(pDescriptor);
+    return nOwner;
+}
+
+static bool IsMadeByRun(HANDLE hObject)
+{
+    int nOwner = ReadRunObjectOwner(hObject);
+    return nOwner == LOCK_OWNER_ADMINISTRATORS || nOwner == LOCK_OWNER_SYSTEM;
+}
+
+// Creates the job, or opens it when a live run made it; a job of that name
+// made by anyone else is left alone for one of this run's own.
 static HANDLE OpenOrCreateUpdaterJob()
 {
     SECURITY_ATTRIBUTES security;
@@ -25,14 +51,30 @@ static HANDLE OpenOrCreateUpdaterJob()
     security.nLength = sizeof(security);
     security.lpSecurityDescriptor = MakeRunObjectDescriptor();
     HANDLE hJob = CreateJobObjectW(&security, UPDATER_JOB_NAME);
+    if (hJob == nullptr || !IsMadeByRun(hJob)) {
+        if (hJob != nullptr)
+            CloseHandle(hJob);
+        hJob = CreateJobObjectW(&security, nullptr);
+    }
     if (security.lpSecurityDescriptor != nullptr)
         LocalFree(security.lpSecurityDescriptor);
     return hJob;
 }
 
+// The machine's job, when a run made it.
+static HANDLE OpenRunJob(DWORD nAccess)
+{
+    HANDLE hJob = OpenJobObjectW(nAccess | READ_CONTROL, FALSE, UPDATER_JOB_NAME);
+    if (hJob != nullptr && !IsMadeByRun(hJob)) {
+        CloseHandle(hJob);
+        return nullptr;
+    }
+    return hJob;
+}
+
 bool IsUpdaterJobActive()
 {
-    HANDLE hJob = OpenJobObjectW(JOB_OBJECT_QUERY, FALSE, UPDATER_JOB_NAME);
+    HANDLE hJob = OpenRunJob(JOB_OBJECT_QUERY);
     if (hJob == nullptr)
         return false;
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info;
@@ -83,7 +125,7 @@ void TrackStartedProcess(HANDLE hProcess)
 
 void HandUpdaterJobToItsProcesses()
 {
-    HANDLE hJob = OpenJobObjectW(JOB_OBJECT_QUERY, FALSE, UPDATER_JOB_NAME);
+    HANDLE hJob = OpenRunJob(JOB_OBJECT_QUERY);
     if (hJob == nullptr)
         return;
     // Room for the header and a generous number of identifiers.

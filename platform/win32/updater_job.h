@@ -6,12 +6,18 @@
 #include <windows.h>
 
 // SYSTEM and the administrators may open the run's objects, whoever made
-// them first. Free the descriptor with LocalFree.
+// them first, and the administrators own them. Free the descriptor with LocalFree.
 PSECURITY_DESCRIPTOR MakeRunObjectDescriptor();
-// Whether a process of the job is alive.
+// The owner of a named object, LOCK_OWNER_... (platform/update_lock_rule.h):
+// only an object an administrator or SYSTEM made belongs to a run.
+int ReadRunObjectOwner(HANDLE hObject);
+// Whether a process of the job is alive. A job of that name that no
+// administrator made counts for nothing.
 bool IsUpdaterJobActive();
 // Puts a process started suspended into the job before it runs a single
-// instruction, so that whatever it starts belongs to the job too.
+// instruction, so that whatever it starts belongs to the job too. Where
+// the name is held by an object no administrator made, the process goes
+// into a job of this run's own, which no later run can see.
 bool TrackSuspendedProcess(HANDLE hProcess);
 // The calling program joins the job before it starts a package through the
 // shell, whose process then belongs to the job from its start. Where that

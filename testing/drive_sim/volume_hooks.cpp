@@ -153,6 +153,16 @@ static BOOL WINAPI SimGetSystemPowerStatus(LPSYSTEM_POWER_STATUS pStatus)
     return TRUE;
 }
 
+// Session 0, where services and programs started remotely as SYSTEM run.
+static BOOL WINAPI SimProcessIdToSessionId(DWORD nProcessId, DWORD* pnSession)
+{
+    RecordSimEvent("session query");
+    if (nProcessId != GetCurrentProcessId())
+        return ProcessIdToSessionId(nProcessId, pnSession);
+    *pnSession = 0;
+    return TRUE;
+}
+
 // Points the main module's imports of one function of a DLL at pvHook.
 static void RedirectImport(HMODULE hModule, const char* pszDll, const char* pszFunction, void* pvHook)
 {
@@ -202,6 +212,9 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD nReason, LPVOID)
     if (ReadEnvironmentText(L"FWLAUNCH_SIM_POWER") == L"battery")
         RedirectImport(hProgram, "KERNEL32.dll", "GetSystemPowerStatus",
                        reinterpret_cast<void*>(SimGetSystemPowerStatus));
+    if (ReadEnvironmentText(L"FWLAUNCH_SIM_SESSION") == L"0")
+        RedirectImport(hProgram, "KERNEL32.dll", "ProcessIdToSessionId",
+                       reinterpret_cast<void*>(SimProcessIdToSessionId));
     return TRUE;
 }
 

@@ -1,6 +1,7 @@
 #include "testing/native/sim_system.h"
 
 #include "platform/platform.h"
+#include "platform/update_lock_rule.h"
 #include "testing/native/sim_catalogue.h"
 #include "testing/drives/sim_drives.h"
 
@@ -15,6 +16,7 @@ uint32_t g_nSimUiLanguage = 1033;
 std::vector<SimBox> g_aSimBoxes;
 std::deque<int> g_anSimBoxAnswers;
 void (*g_pfnSimWhileBoxOpen)(const SimBox& box) = nullptr;
+void (*g_pfnSimWhileUpdaterRuns)() = nullptr;
 DriveText g_strSimCurrentDirectory;
 std::vector<SimFile> g_aSimFiles;
 bool g_bSimAwake = false;
@@ -25,10 +27,14 @@ std::map<DriveText, std::string> g_mapSimAppendedFiles;
 DriveText g_strSimUtcTime;
 bool g_bSimElevated = true;
 bool g_bSimWindowStationVisible = true;
-bool g_bSimUpdateLockHeldElsewhere = false;
+int g_nSimUpdateLock = UPDATE_LOCK_TAKEN;
+uint32_t g_nSimUpdateLockError = 0;
 bool g_bSimOnBattery = false;
 uint64_t g_nSimMilliseconds = 0;
 std::map<DriveText, std::string> g_mapSimSmallFiles;
+std::vector<DriveText> g_astrSimRemovedFiles;
+std::map<DriveText, SimRecordKey> g_mapSimRecordKeys;
+uint32_t g_nSimRecordError;
 
 static int g_nSimModuleToken;
 static const uintptr_t SIM_LISTING_HANDLE = 0x7100;
@@ -53,6 +59,7 @@ void ResetSimSystem()
     g_aSimBoxes.clear();
     g_anSimBoxAnswers.clear();
     g_pfnSimWhileBoxOpen = nullptr;
+    g_pfnSimWhileUpdaterRuns = nullptr;
     g_strSimCurrentDirectory = L"C:\\fw";
     g_aSimFiles.clear();
     g_bSimAwake = false;
@@ -65,7 +72,11 @@ void ResetSimSystem()
     g_nSimLastExitCode = 0;
     g_bSimElevated = true;
     g_bSimWindowStationVisible = true;
-    g_bSimUpdateLockHeldElsewhere = false;
+    g_nSimUpdateLock = UPDATE_LOCK_TAKEN;
+    g_nSimUpdateLockError = 0;
+    g_astrSimRemovedFiles.clear();
+    g_mapSimRecordKeys.clear();
+    g_nSimRecordError = 0;
     g_bSimOnBattery = false;
     g_nSimMilliseconds = 0;
     g_mapSimSmallFiles.clear();
@@ -82,14 +93,18 @@ bool IsWindowStationVisible()
     return g_bSimWindowStationVisible;
 }
 
-OsHandle TakeUpdateLock()
+int TakeUpdateLock(OsHandle* phLock, uint32_t* pnError)
 {
-    if (g_bSimUpdateLockHeldElsewhere) {
-        RecordSimEvent("lock busy");
-        return OS_INVALID_HANDLE;
+    *phLock = OS_INVALID_HANDLE;
+    *pnError = 0;
+    if (g_nSimUpdateLock == UPDATE_LOCK_BUSY || g_nSimUpdateLock == UPDATE_LOCK_FAILED) {
+        RecordSimEvent(g_nSimUpdateLock == UPDATE_LOCK_BUSY ? "lock busy" : "lock failed");
+        *pnError = g_nSimUpdateLock == UPDATE_LOCK_FAILED ? g_nSimUpdateLockError : 0;
+        return g_nSimUpdateLock;
     }
     RecordSimEvent("lock taken");
-    return reinterpret_cast<OsHandle>(SIM_LOCK_HANDLE);
+    *phLock = reinterpret_cast<OsHandle>(SIM_LOCK_HANDLE);
+    return g_nSimUpdateLock;
 }
 
 void ReleaseUpdateLock(OsHandle hLock)
@@ -173,6 +188,56 @@ bool ReplaceFileWhole(const DriveText& strPath, const std::string& strBytes)
     g_mapSimWrittenFiles[strPath] = strBytes;
     RecordSimEvent("write " + NarrowSimText(strPath));
     return true;
+}
+
+bool RemoveWholeFile(const DriveText& strPath)
+{
+    if (!g_bSimFilesWritable)
+        return false;
+    g_mapSimWrittenFiles.erase(strPath);
+    g_astrSimRemovedFiles.push_back(strPath);
+    RecordSimEvent("remove " + NarrowSimText(strPath));
+    return true;
+}
+
+bool WriteMachineRecord(const DriveText& strKey, bool bVolatile, const RecordValue* aValues, int nValues,
+                        uint32_t* pnError)
+{
+    *pnError = g_nSimRecordError;
+    if (g_nSimRecordError != 0)
+        return false;
+    RecordSimEvent("record " + NarrowSimText(strKey));
+    auto it = g_mapSimRecordKeys.find(strKey);
+    if (it == g_mapSimRecordKeys.end())
+        it = g_mapSimRecordKeys.emplace(strKey, SimRecordKey{bVolatile, {}}).first;
+    for (int i = 0; i < nValues; ++i) {
+        const RecordValue& value = aValues[i];
+        if (value.nKind == RECORD_VALUE_DELETE)
+            it->second.mapValues.erase(value.pszName);
+        else if (value.nKind != RECORD_VALUE_KEEP)
+            it->second.mapValues[value.pszName] =
+                SimRecordValue{value.nKind == RECORD_VALUE_NUMBER, value.strText, value.nNumber};
+    }
+    return true;
+}
+
+bool ReadMachineRecordText(const DriveText& strKey, const wchar_t* pszName, DriveText* pstrText)
+{
+    pstrText->clear();
+    auto itKey = g_mapSimRecordKeys.find(strKey);
+    if (itKey == g_mapSimRecordKeys.end())
+        return false;
+    auto itValue = itKey->second.mapValues.find(pszName);
+    if (itValue == itKey->second.mapValues.end() || itValue->second.bNumber)
+        return false;
+    *pstrText = itValue->second.strText;
+    return true;
+}
+
+void RestartSimWindows()
+{
+    for (auto it = g_mapSimRecordKeys.begin(); it != g_mapSimRecordKeys.end();)
+        it = it->second.bVolatile ? g_mapSimRecordKeys.erase(it) : std::next(it);
 }
 
 // A SHA-256 of the file's own, from its name, so that two files differ.
@@ -352,6 +417,8 @@ bool StartPackageExecutable(const DriveText& strPath, const DriveText& strArgume
         *phProcess = OS_INVALID_HANDLE;
         return false;
     }
+    if (g_pfnSimWhileUpdaterRuns != nullptr)
+        g_pfnSimWhileUpdaterRuns();
     if (!pFile->bHangs)
         ApplySimPackageRun(NarrowSimText(pFile->strName));
     g_nSimLastExitCode = pFile->nExitCode;

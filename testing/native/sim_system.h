@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/drive_text.h"
+#include "platform/update_lock_rule.h"
 
 struct SimBox {
     DriveText strText;
@@ -38,6 +39,8 @@ extern std::vector<SimBox> g_aSimBoxes;
 extern std::deque<int> g_anSimBoxAnswers;  // answers in order; OK when empty
 // Called while a box is open, before it is answered.
 extern void (*g_pfnSimWhileBoxOpen)(const SimBox& box);
+// Called while a started updater runs, as a person or another program might act.
+extern void (*g_pfnSimWhileUpdaterRuns)();
 extern DriveText g_strSimCurrentDirectory;
 extern std::vector<SimFile> g_aSimFiles;  // the listing, in its order
 extern bool g_bSimAwake;
@@ -48,10 +51,27 @@ extern std::map<DriveText, std::string> g_mapSimAppendedFiles;  // files appende
 extern DriveText g_strSimUtcTime;
 extern bool g_bSimElevated;
 extern bool g_bSimWindowStationVisible;
-extern bool g_bSimUpdateLockHeldElsewhere;
+extern int g_nSimUpdateLock;            // UPDATE_LOCK_..., what taking the lock comes to
+extern uint32_t g_nSimUpdateLockError;  // the error of UPDATE_LOCK_FAILED
 extern bool g_bSimOnBattery;
 extern uint64_t g_nSimMilliseconds;                          // the monotonic clock
 extern std::map<DriveText, std::string> g_mapSimSmallFiles;  // files that can be read, by path
+extern std::vector<DriveText> g_astrSimRemovedFiles;         // files removed, in order
+
+// The registry under HKEY_LOCAL_MACHINE: keys by path, values by name.
+struct SimRecordValue {
+    bool bNumber;
+    DriveText strText;
+    uint32_t nNumber;
+};
+struct SimRecordKey {
+    bool bVolatile;
+    std::map<DriveText, SimRecordValue> mapValues;
+};
+extern std::map<DriveText, SimRecordKey> g_mapSimRecordKeys;
+extern uint32_t g_nSimRecordError;  // non-zero: every write fails with it
+// What a start of Windows does to the registry: the volatile keys go.
+void RestartSimWindows();
 
 // Puts every simulated piece, the drives included, back to its start.
 void ResetSimSystem();

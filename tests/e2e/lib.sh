@@ -24,6 +24,25 @@ e2e_shipped_shas=$(printf '%s\n' "$e2e_product_sha" "$e2e_probe_sha" "$e2e_deplo
 export FWLAUNCH_SIM_DRIVES="$(winpath "$e2e_dir/drives.ini")"
 export FWLAUNCH_SIM_TRACE="$(winpath "$e2e_dir/trace.txt")"
 
+# fwdeploy's records live in the prefix's registry, which every case shares:
+# a case that runs fwdeploy starts without them, since a restart pending
+# from one run would answer the next. (reg.exe takes seconds a call.)
+forget_records() { wine reg delete 'HKLM\SOFTWARE\fwlaunch' /f /reg:64 >/dev/null 2>&1; }
+# read_records: every key and value under HKLM\SOFTWARE\fwlaunch\fwdeploy
+# in the registry's 64-bit view, as reg.exe shows them, for record_value.
+read_records() {
+    e2e_records=$(wine reg query 'HKLM\SOFTWARE\fwlaunch\fwdeploy' /s /reg:64 2>/dev/null | tr -d '\r')
+}
+# record_value KEY NAME: "TYPE DATA" of a value read by read_records (KEY
+# below ...\fwdeploy), or nothing when there is none.
+record_value() {
+    RECORD_KEY="HKEY_LOCAL_MACHINE\SOFTWARE\fwlaunch\fwdeploy\\$1" RECORD_NAME="$2" awk '
+        /^HKEY_/ { here = (toupper($0) == toupper(ENVIRON["RECORD_KEY"])); next }
+        here && $1 == ENVIRON["RECORD_NAME"] { $1 = ""; sub(/^ +/, ""); print }' <<<"$e2e_records"
+}
+        here && $1 == name { $1 = ""; sub(/^ +/, ""); print }' <<<"$e2e_records"
+}
+
 # The drive-set file, from standard input.
 drives() { cat >"$e2e_dir/drives.ini"; }
 

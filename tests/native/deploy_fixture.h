@@ -29,7 +29,8 @@ protected:
         return drive;
     }
     static bool AnyDriveOpened() { return !TraceLinesStartingWith("open").empty(); }
-    static std::vector<std::string> Starts() { return TraceLinesStartingWith("start "); }
+    // The updaters fwdeploy started itself.
+    static std::vector<std::string> Starts() { return TraceLinesStartingWith("create "); }
     static size_t TraceIndex(const std::string& strPrefix)
     {
         return std::find_if(

@@ -124,7 +124,7 @@ TEST_F(DeployTest, AnotherRunHoldingTheLockStopsWith1618BeforeAnyDrive)
 {
     SimDriveAt('E') = OutdatedDrive("5120");
     AddSimFile(L"FW5120.exe");
-    g_bSimUpdateLockHeldElsewhere = true;
+    g_nSimUpdateLock = UPDATE_LOCK_BUSY;
     EXPECT_EQ(RunJson(), DEPLOY_EXIT_BUSY);
     EXPECT_FALSE(AnyDriveOpened());
     EXPECT_TRUE(Starts().empty());
@@ -151,7 +151,7 @@ TEST_F(DeployTest, StartsTheFileItHoldsItselfWithoutTheShellAndReleasesItAfterTh
     SimDriveAt('E') = OutdatedDrive("5120");
     AddSimFile(L"FW5120.exe");
     RunJson();
-    EXPECT_TRUE(Starts().empty()) << "no shell";
+    EXPECT_TRUE(TraceLinesStartingWith("start ").empty()) << "no shell";
     std::vector<std::string> astrEvents;
     for (const char* pszPrefix : {"hold ", "create ", "wait ", "release "})
         astrEvents.push_back(g_astrSimTrace[TraceIndex(pszPrefix)]);
@@ -293,8 +293,8 @@ TEST_F(DeployTest, JsonDocumentHasTheDocumentedFields)
     std::vector<std::string> astrKeys;
     for (auto it = document.begin(); it != document.end(); ++it)
         astrKeys.push_back(it.key());
-    EXPECT_EQ(astrKeys,
-              (std::vector<std::string>{"tag", "newest_revision", "outcome", "exit_code", "drives", "updaters"}));
+    EXPECT_EQ(astrKeys, (std::vector<std::string>{"tag", "newest_revision", "outcome", "exit_code", "drives",
+                                                  "refused_volumes", "updaters", "record"}));
     EXPECT_EQ(document["tag"], "ACME");
     EXPECT_EQ(document["newest_revision"], "1.10");
     EXPECT_EQ(document["drives"], nlohmann::ordered_json::parse(R"([
@@ -311,6 +311,8 @@ TEST_F(DeployTest, JsonDocumentHasTheDocumentedFields)
          "reason": null, "sha256": null, "signer": null, "arguments": ""}])");
     expected[0]["sha256"] = NarrowSimText(g_aSimFiles[0].strSha256);
     EXPECT_EQ(document["updaters"], expected);
+    EXPECT_EQ(document["refused_volumes"], nlohmann::ordered_json::array());
+    EXPECT_EQ(document["record"], nlohmann::ordered_json::parse(R"({"written": true, "error": null})"));
 }
 
 // Trace lines still go to the trace; after the scan's third close of E

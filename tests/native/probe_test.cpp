@@ -209,8 +209,9 @@ TEST_F(ProbeTest, JsonCarriesTheDocumentedFields)
               "70 00 05 00 00 00 00 0A 00 00 00 00 24 00");
     EXPECT_EQ(document["drives"][9]["open"], "error:21");
     EXPECT_EQ(document["drives"][11]["answers"]["inquiry"]["reached_drive"], false);
-    EXPECT_EQ(document["summary"],
-              (nlohmann::json{{"targets", 6}, {"current", 2}, {"outdated", 4}, {"without_volume", 12}}));
+    EXPECT_EQ(
+        document["summary"],
+        (nlohmann::json{{"targets", 6}, {"current", 2}, {"outdated", 4}, {"without_volume", 12}, {"refused", 1}}));
 }
 
 TEST_F(ProbeTest, ExitStatusTellsWhetherATargetIsOutdated)
@@ -227,6 +228,68 @@ TEST_F(ProbeTest, ExitStatusTellsWhetherATargetIsOutdated)
     LoadDrives("[E]\nvendor_identity = \"KDR 5120ACME\"\ninquiry_revision = \"1.10\"\n");
     EXPECT_EQ(RunProbeWith({L"ACME", L"1.10", L"--json"}), PROBE_EXIT_NONE_OUTDATED);
     EXPECT_EQ(g_strSimConsoleOut[0], L'{');
+}
+
+TEST_F(ProbeTest, AVolumeThatRefusesMakesAnAnswerWithoutOutdatedTargetsIncomplete)
+{
+    const char* const CURRENT = "[E]\nvendor_identity = \"KDR 5120ACME\"\ninquiry_revision = \"1.10\"\n";
+    const char* const OUTDATED = "[E]\nvendor_identity = \"KDR 5120ACME\"\ninquiry_revision = \"1.02\"\n";
+    struct {
+        const char* pszDrives;
+        const char* pszOther;
+        int nExit;
+    } aCases[] = {
+        {CURRENT, "[H]\nopens = denied\n", PROBE_EXIT_INCOMPLETE},
+        {CURRENT, "[H]\nopens = 32\n", PROBE_EXIT_INCOMPLETE},
+        {CURRENT, "[H]\nopens = 21\n", PROBE_EXIT_NONE_OUTDATED},  // not ready: an empty card reader
+        {CURRENT, "[H]\nopens = no\n", PROBE_EXIT_NONE_OUTDATED},
+        {OUTDATED, "[H]\nopens = denied\n", PROBE_EXIT_OUTDATED},  // what is known to be outdated stays the answer
+    };
+    for (const auto& test : aCases) {
+        ResetSimSystem();
+        LoadDrives(std::string(test.pszDrives) + test.pszOther);
+        EXPECT_EQ(RunProbeWith({L"ACME", L"1.10"}), test.nExit) << test.pszOther;
+        bool bRefused = std::string(test.pszOther).find("= denied") != std::string::npos ||
+                        std::string(test.pszOther).find("= 32") != std::string::npos;
+        EXPECT_EQ(g_strSimConsoleOut.find(L"Volumes that refused to open: 1 (what they hold is unknown: the answer is "
+                                          L"incomplete)\r\n") != DriveText::npos,
+                  bRefused);
+    }
+    EXPECT_NE(g_strSimConsoleOut.find(L"H: access denied"), DriveText::npos);
+}
+
+TEST_F(ProbeTest, WhileAnUpdateRunGoesOnNoDriveIsTouched)
+{
+    LoadDrives(MIXED_DRIVES);
+    g_nSimUpdateLock = UPDATE_LOCK_BUSY;
+    EXPECT_EQ(RunProbeWith({L"ACME", L"1.10", L"--json", L"--capture", L"C:\\c.ini"}), PROBE_EXIT_BUSY);
+    EXPECT_TRUE(TraceLinesStartingWith("open").empty());
+    EXPECT_TRUE(g_strSimConsoleOut.empty());
+    EXPECT_TRUE(g_mapSimWrittenFiles.empty());
+    EXPECT_EQ(g_strSimErrorOut,
+              L"fwprobe: an update run is going on: no drive was read; run fwprobe again when it has ended\r\n");
+}
+
+TEST_F(ProbeTest, HoldsTheLockWhileItReadsAndGoesOnWhenItCannotTell)
+{
+    LoadDrives(MIXED_DRIVES);
+    EXPECT_EQ(RunProbeWith({L"ACME", L"1.10"}), PROBE_EXIT_OUTDATED);
+    ASSERT_FALSE(g_astrSimTrace.empty());
+    auto itTaken = std::find(g_astrSimTrace.begin(), g_astrSimTrace.end(), "lock taken");
+    auto itReleased = std::find(g_astrSimTrace.begin(), g_astrSimTrace.end(), "lock released");
+    auto itLastOpen = std::find_if(g_astrSimTrace.rbegin(), g_astrSimTrace.rend(),
+                                   [](const std::string& strLine) { return strLine.compare(0, 4, "open") == 0; });
+    ASSERT_NE(itTaken, g_astrSimTrace.end());
+    ASSERT_NE(itReleased, g_astrSimTrace.end());
+    EXPECT_LT(itTaken - g_astrSimTrace.begin(), itReleased - g_astrSimTrace.begin());
+    EXPECT_GT(itReleased - g_astrSimTrace.begin(), (g_astrSimTrace.rend() - itLastOpen) - 1);
+
+    ResetSimSystem();
+    LoadDrives(MIXED_DRIVES);
+    g_nSimUpdateLock = UPDATE_LOCK_FAILED;
+    g_nSimUpdateLockError = 1307;
+    EXPECT_EQ(RunProbeWith({L"ACME", L"1.10"}), PROBE_EXIT_OUTDATED);
+    EXPECT_EQ(g_strSimErrorOut, L"fwprobe: cannot tell whether an update run is going on (Windows error 1307)\r\n");
 }
 
 TEST_F(ProbeTest, UsageErrorsTouchNoDrive)

@@ -205,7 +205,7 @@ TEST_F(UpdateRunTest, LockHeldElsewhereStartsNothingAndReportsWhatIsStillOutdate
     SimDriveAt('F') = OutdatedDrive("5121");
     AddSimFile(L"FW5120.exe");
     AddSimFile(L"FW5121.exe");
-    g_bSimUpdateLockHeldElsewhere = true;
+    g_nSimUpdateLock = UPDATE_LOCK_BUSY;
     EXPECT_EQ(Run(), 1) << "as a failed start";
     EXPECT_TRUE(Starts().empty());
     ASSERT_EQ(g_aSimBoxes.size(), 2u);

@@ -3,6 +3,7 @@
 # console and no display, a window station nobody sees (for fwlaunch too),
 # one update run per machine, and a token that is not elevated.
 source "$(dirname "$0")/../lib.sh"
+forget_records
 
 # Consent: without --yes nothing is opened, nothing runs.
 drives <<<"$(target E 5120 1.02)"
@@ -35,8 +36,11 @@ drives <<<"$(target E 5120 1.02; target G 5121 1.02)"
 outcome_case "no updater for 5121" 1 failed "E=updated G=still_outdated"
 # An updater that asks for a restart, and whose drive shows the update only then.
 drives <<<"$(target E 5120 1.02 | sed '/^updated_by/d')"
+# Each of them on a machine restarted since the last: no restart pending.
 FAKE_UPDATER_EXIT_CODE=3010 outcome_case "restart" 3010 restart_required "E=restart_required"
+forget_records
 FAKE_UPDATER_EXIT_CODE=1641 outcome_case "restart started" 3010 restart_required "E=restart_required"
+forget_records
 FAKE_UPDATER_EXIT_CODE=0 outcome_case "not updated" 1 failed "E=still_outdated"
 
 # The documented fields, and --report equal to what --json wrote.
@@ -46,7 +50,7 @@ expect "json: fields" "$(json_field '(list(d), [list(x) for x in d["drives"]][0]
     d["drives"][0]["entry"], d["drives"][0]["revision_before"], d["drives"][0]["revision_after"],
     d["drives"][1]["revision_after"], d["updaters"][0]["model"], d["updaters"][0]["path"].endswith("\\FW5120.exe"),
     d["updaters"][0]["started"], d["updaters"][0]["exit_code"])')" \
-    "['tag', 'newest_revision', 'outcome', 'exit_code', 'drives', 'updaters'], ['letter', 'entry', 'model', 'revision_before', 'revision_after', 'result'], ['model', 'path', 'started', 'exit_code', 'state', 'reason', 'sha256', 'signer', 'arguments'], E:ABC-DRIVE       1.02, 1.02, 1.10, None, 5120, True, True, 0"
+    "['tag', 'newest_revision', 'outcome', 'exit_code', 'drives', 'refused_volumes', 'updaters', 'record'], ['letter', 'entry', 'model', 'revision_before', 'revision_after', 'result'], ['model', 'path', 'started', 'exit_code', 'state', 'reason', 'sha256', 'signer', 'arguments'], E:ABC-DRIVE       1.02, 1.02, 1.10, None, 5120, True, True, 0"
 expect "report: the same document" "$(cmp "$e2e_dir/deploy.out" "$e2e_dir/report.json" && echo same)" same
 expect "report: no partial file left" "$(ls "$e2e_dir" | grep -c partial)" 0
 

@@ -3,6 +3,7 @@
 # change meanwhile, its arguments and time limit, a run that goes on while
 # an updater lives, nothing after a restart was started, and battery power.
 source "$(dirname "$0")/../lib.sh"
+forget_records
 
 updater_field() { json_field "d['updaters'][0]['$1']"; }
 clear_folder() { rm -f "$e2e_dir"/*.exe "$e2e_dir"/*.txt "$e2e_dir"/*.pdf; }

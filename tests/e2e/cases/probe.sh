@@ -29,14 +29,15 @@ cmd_drives() {
 }
 
 # Agreement: for each tag and newest revision, the probe's outdated drives
-# are the launcher's targets.
+# are the launcher's targets. One volume refuses to open: without an
+# outdated target the answer is incomplete (3).
 drives <<<"$(cmd_drives)"
 for args in "ACME 1.10" "ACME 1.02" "OTHR 1.02" "ACME 9.99"; do
     read -r tag rev <<<"$args"
     run_probe "$tag" "$rev" --json
     run_launcher --answers cancel -- "$tag" "$rev"
     expect "agreement $args: outdated" "$(probe_outdated)" "$(launcher_targets)"
-    expect "agreement $args: status" "$probe_rc" "$([ -n "$(launcher_targets)" ] && echo 1 || echo 0)"
+    expect "agreement $args: status" "$probe_rc" "$([ -n "$(launcher_targets)" ] && echo 1 || echo 3)"
 done
 
 # The JSON parses with a standard parser and carries the documented fields.
@@ -47,7 +48,7 @@ d = json.load(open(sys.argv[1], encoding="utf-8"))
 drive_keys = ["letter", "open", "vendor_identity", "model", "carries_tag", "inquiry", "verdict", "package", "answers"]
 print(sorted(d) == ["drives", "newest_revision", "summary", "tag"],
       all(list(x)[:len(drive_keys)] == drive_keys for x in d["drives"]),
-      sorted(d["summary"]) == ["current", "outdated", "targets", "without_volume"],
+      sorted(d["summary"]) == ["current", "outdated", "refused", "targets", "without_volume"],
       d["drives"][0]["package"].endswith("\\FW5120.exe"), d["drives"][1]["package"],
       [x["open"] for x in d["drives"] if x["open"] != "ok"], d["summary"]["without_volume"])
 PY
@@ -73,8 +74,8 @@ expect "replay: the double-byte product" "$(python3 -c 'import json,sys; print([
 drives <<<"$(cmd_drives)"
 LC_ALL=ja_JP.UTF-8 run_probe ACME 1.10
 expect "plain: double-byte text" "$(iconv -f CP932 -t UTF-8 <"$e2e_dir/probe.out" | grep '^L:' | grep -o '"テスト"')" '"テスト"'
-expect "plain: summary" "$(tr -d '\r' <"$e2e_dir/probe.out" | tail -2)" \
-    "$(printf 'Letters without a volume: 13\nTargets: 7, current: 1, outdated: 6')"
+expect "plain: summary" "$(tr -d '\r' <"$e2e_dir/probe.out" | tail -3)" \
+    "$(printf 'Letters without a volume: 13\nTargets: 7, current: 1, outdated: 6\nVolumes that refused to open: 1 (what they hold is unknown: the answer is incomplete)')"
 expect "plain: status" "$probe_rc" 1
 
 # Bad usage: status 2, one clear line, no drive opened.
