@@ -15,8 +15,7 @@ DriveText DeployRecordKey(const DriveText& strTag)
 bool IsRestartPending(const DriveText& strTag, const DriveText& strNewestRevision)
 {
     DriveText strPending;
-    return ReadMachineRecordText(DeployRecordKey(strTag) + RESTART_PENDING_KEY, NEWEST_REVISION_VALUE,
-                                 &strPending) &&
+    return ReadMachineRecordText(DeployRecordKey(strTag) + RESTART_PENDING_KEY, NEWEST_REVISION_VALUE, &strPending) &&
            strPending == strNewestRevision;
 }
 
@@ -28,7 +27,7 @@ static DriveText TextOfName(const std::string& strName)
 bool WriteDeployRecord(const DeployResult& result, int nExitCode, uint32_t* pnError)
 {
     // A run that opened no drive knows nothing new of them.
-    int nVerified = !DidRunReadDrives(result.nOutcome)     ? RECORD_VALUE_KEEP
+    int nVerified = !DidRunReadDrives(result.nOutcome)   ? RECORD_VALUE_KEEP
                     : IsVerifiedOutcome(result.nOutcome) ? RECORD_VALUE_TEXT
                                                          : RECORD_VALUE_DELETE;
     const RecordValue aValues[] = {

@@ -40,8 +40,6 @@ record_value() {
         /^HKEY_/ { here = (toupper($0) == toupper(ENVIRON["RECORD_KEY"])); next }
         here && $1 == ENVIRON["RECORD_NAME"] { $1 = ""; sub(/^ +/, ""); print }' <<<"$e2e_records"
 }
-        here && $1 == name { $1 = ""; sub(/^ +/, ""); print }' <<<"$e2e_records"
-}
 
 # The drive-set file, from standard input.
 drives() { cat >"$e2e_dir/drives.ini"; }

@@ -62,7 +62,9 @@ struct VerifiedCase {
     const char* pszVerified;  // after a run that found "1.10" planted
 };
 
-static void ArrangeNothing() {}
+static void ArrangeNothing()
+{
+}
 static void ArrangeCurrent()
 {
     SimDriveAt('E') = MakeTargetDrive("KDR 5121ACME", "ABC-DRIVE", "1.10");
@@ -136,8 +138,8 @@ TEST_F(DeployRecordTest, ARecordThatCannotBeWrittenLeavesNoSuccess)
     struct {
         void (*pfnArrange)();
         int nExitCode;
-    } aCases[] = {{ArrangeCurrent, DEPLOY_EXIT_FAILED}, {ArrangeRestart, DEPLOY_EXIT_FAILED},
-                  {ArrangeBusy, DEPLOY_EXIT_BUSY}};
+    } aCases[] = {
+        {ArrangeCurrent, DEPLOY_EXIT_FAILED}, {ArrangeRestart, DEPLOY_EXIT_FAILED}, {ArrangeBusy, DEPLOY_EXIT_BUSY}};
     for (const auto& test : aCases) {
         ResetSimSystem();
         test.pfnArrange();
@@ -213,8 +215,8 @@ TEST_F(DeployRecordTest, AVolumeThatRefusesLeavesTheRunIncomplete)
         if (bRefused) {
             EXPECT_EQ(document["refused_volumes"][0], (nlohmann::json{{"letter", "H"}, {"error", test.nError}}));
             EXPECT_NE(g_mapSimAppendedFiles[L"C:\\l.txt"].find("H: refused to open (Windows error " +
-                                                              std::to_string(test.nError) +
-                                                              "): its drive was not read"),
+                                                               std::to_string(test.nError) +
+                                                               "): its drive was not read"),
                       std::string::npos);
         }
     }
@@ -237,8 +239,7 @@ TEST_F(DeployRecordTest, ALockNameHeldBySomebodyElseIsPassedOver)
     g_nSimUpdateLock = UPDATE_LOCK_TAKEN_SQUATTED;
     EXPECT_EQ(RunDeployWith({L"ACME", L"1.10", L"--yes"}), DEPLOY_EXIT_SUCCESS);
     EXPECT_EQ(Starts().size(), 1u);
-    EXPECT_NE(g_strSimConsoleOut.find(L"held by an object no administrator made: it was passed over"),
-              DriveText::npos);
+    EXPECT_NE(g_strSimConsoleOut.find(L"held by an object no administrator made: it was passed over"), DriveText::npos);
 }
 
 TEST_F(DeployRecordTest, NoEarlierReportOutlivesTheStartAndAFailedOneLeavesNoSuccess)

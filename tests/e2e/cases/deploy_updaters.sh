@@ -98,6 +98,14 @@ start_held_run() {
     for _ in $(seq 1200); do grep -q '^waiting FW5120.exe' "$e2e_dir/trace.txt" 2>/dev/null && break; sleep 0.1; done
     expect "$1: updater waiting" "$(trace_lines '^waiting ')" "waiting FW5120.exe"
 }
+# Ends a program as TerminateProcess would: its Linux process is killed, and
+# the wineserver ends the Windows process. (Wine's taskkill does not find a
+# program by name where 32-bit code runs through qemu.)
+end_program() {
+    local pids
+    pids=$(ps -eo pid=,args= | NAME="\\$1 " awk 'index($0, ENVIRON["NAME"]) && !/drive-sim-run|timeout/ { print $1 }')
+    [ -n "$pids" ] && kill -KILL $pids
+}
 for program in fwdeploy fwlaunch; do
     box_helper_start "$e2e_dir" ok,ok --console-window
     if [ $program = fwdeploy ]; then
@@ -105,7 +113,7 @@ for program in fwdeploy fwlaunch; do
     else
         start_held_run "$(winpath "$e2e_bin/fwlaunch.exe")" ACME 1.10
     fi
-    wine taskkill /f /im $program.exe >/dev/null 2>&1
+    end_program $program.exe
     wait "$held_run"
     box_helper_stop "$e2e_dir"
     opens=$(trace_lines '^open' | wc -l)
