@@ -24,4 +24,16 @@ box_print() {
          /^buttons: / { print "(" substr($0, 10) ")" }' "$1/boxes.txt"
 }
 
+# desktop_keeper_start DIR: one Wine program that holds the desktop until
+# DIR/stop exists, so that the desktop's own process keeps the display it was
+# started with. Without it a program started with no display (as some tests
+# do) starts the desktop anew without one, and for a few seconds after, no
+# program can make a window. It holds none of the caller's output open.
+desktop_keeper_start() {
+    wine "${FWLAUNCH_BIN:-$fwlaunch_root/build/win32}/box-answer.exe" --out "$(box_winpath "$1/out.txt")" \
+        --caption "no box has this caption" --until "$(box_winpath "$1/stop")" --timeout-ms 86400000 \
+        </dev/null >/dev/null 2>&1 &
+    keeper_pid=$!
+    for _ in $(seq 100); do grep -q '^ready' "$1/out.txt" 2>/dev/null && break; sleep 0.1; done
+}
 box_winpath() { echo "Z:$1" | tr / '\\'; }

@@ -13,15 +13,8 @@ source "$here/testing/scripts/box-session.sh"
 wineboot -i >/dev/null 2>&1
 wine regedit "$(echo "Z:$here/testing/scripts/wine-fonts.reg" | tr / '\\')" >/dev/null 2>&1
 wineserver -p
-# One Wine program holds the desktop for the whole session, so that the
-# desktop's own process keeps the display it was started with. Without it a
-# program started with no display (as some tests do) starts the desktop anew
-# without one, and for a few seconds after, no program can make a window.
 keeper=$(mktemp -d /tmp/fwlaunch-keeper.XXXXXX)
-wine "$here/build/win32/box-answer.exe" --out "$(box_winpath "$keeper/out.txt")" --caption "no box has this caption" \
-    --until "$(box_winpath "$keeper/stop")" --timeout-ms 86400000 >/dev/null 2>&1 &
-keeper_pid=$!
-for _ in $(seq 100); do grep -q '^ready' "$keeper/out.txt" 2>/dev/null && break; sleep 0.1; done
+desktop_keeper_start "$keeper"
 "$@"
 rc=$?
 : >"$keeper/stop"
