@@ -46,6 +46,17 @@ DriveText FormatCount(const DriveText& strFormat, int nCount)
     return strResult;
 }
 
+DriveText LowerHexText(const uint8_t* pb, size_t cb)
+{
+    static const wchar_t HEX_DIGITS[] = L"0123456789abcdef";
+    DriveText strHex;
+    for (size_t i = 0; i < cb; ++i) {
+        strHex += HEX_DIGITS[pb[i] >> 4];
+        strHex += HEX_DIGITS[pb[i] & 0x0F];
+    }
+    return strHex;
+}
+
 std::string FormatHexBytes(const uint8_t* pb, size_t cb)
 {
     static const char HEX_DIGITS[] = "0123456789ABCDEF";

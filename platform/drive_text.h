@@ -26,6 +26,8 @@ DriveText FormatCount(const DriveText& strFormat, int nCount);
 // first zero byte and at most cbMax bytes.
 DriveText WidenAnsi(const uint8_t* pbText, size_t cbMax);
 
+// Bytes as lower-case hex pairs run together: "1200fe" (digests, random names).
+DriveText LowerHexText(const uint8_t* pb, size_t cb);
 // Bytes as upper-case hex pairs with a blank between them: "12 00 FE".
 std::string FormatHexBytes(const uint8_t* pb, size_t cb);
 

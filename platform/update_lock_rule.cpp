@@ -12,7 +12,6 @@ int ClassifyLockName(uint32_t nCreateError, int nOwner, int nWait)
         return LOCK_NAME_FAILED;
     if (nOwner == LOCK_OWNER_OTHER)
         return LOCK_NAME_SQUATTED;
-
     if (nOwner != LOCK_OWNER_ADMINISTRATORS && nOwner != LOCK_OWNER_SYSTEM)
         return LOCK_NAME_FAILED;
     switch (nWait) {

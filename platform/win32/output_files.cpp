@@ -20,12 +20,7 @@ static HANDLE CreatePartialFile(const DriveText& strPath, DWORD nFlags, DriveTex
         uint8_t abRandom[8] = {0};
         if (!RtlGenRandom(abRandom, sizeof(abRandom)))
             return INVALID_HANDLE_VALUE;
-        *pstrPartial = strPath + L".";
-        for (uint8_t b : abRandom) {
-            *pstrPartial += L"0123456789abcdef"[b >> 4];
-            *pstrPartial += L"0123456789abcdef"[b & 15];
-        }
-        *pstrPartial += L".partial";
+        *pstrPartial = strPath + L"." + LowerHexText(abRandom, sizeof(abRandom)) + L".partial";
         HANDLE hFile = CreateFileW(pstrPartial->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    nFlags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
         if (hFile != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)

@@ -51,13 +51,7 @@ DriveText HashPackageFile(OsHandle hFile)
     CryptReleaseContext(hProvider, 0);
     if (!bHashed)
         return DriveText();
-    static const wchar_t SZ_HEX[] = L"0123456789abcdef";
-    DriveText strHex;
-    for (BYTE b : abDigest) {
-        strHex += SZ_HEX[b >> 4];
-        strHex += SZ_HEX[b & 15];
-    }
-    return strHex;
+    return LowerHexText(abDigest, sizeof(abDigest));
 }
 
 bool ReadSmallFile(const DriveText& strPath, std::string* pstrBytes)
