@@ -1,6 +1,8 @@
 # One entry point on a fresh Debian 12 machine, as root:
-#   make demo                    the launcher on a built-in example, every box answered OK
-#   make run TAG=... REV=...     the product under Wine on this machine's drives
+#   make demo [BITS=64]          the launcher on a built-in example, every box answered OK
+#                                (the 32-bit programs, or with BITS=64 the x64 ones)
+#   make run TAG=... REV=... [BITS=64]
+#                                the product under Wine on this machine's drives
 #   make test                    install what is missing, build both builds, run every test
 #   make fuzz [FUZZ_SECONDS=30]  the libFuzzer targets, each for the given time
 #   make bench                   the launcher's figures, as one table
@@ -13,6 +15,12 @@ MAKE_STARTED := $(shell date +%s.%N)
 FUZZ_SECONDS ?= 30
 NATIVE_CONFIG = -DCMAKE_BUILD_TYPE=Debug
 WIN32_CONFIG = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
+WIN64_CONFIG = -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+# Which Windows build make demo and make run use: 32 or 64.
+BITS ?= 32
+ifeq ($(filter 32 64,$(BITS)),)
+$(error BITS must be 32 or 64, not $(BITS))
+endif
 
 .PHONY: deps build build-tools build-fuzz test fuzz bench demo run dist format
 
@@ -26,12 +34,14 @@ build: deps
 	cmake --build build/native-asan -j$(JOBS)
 	cmake -S . -B build/win32 $(WIN32_CONFIG) >/dev/null
 	cmake --build build/win32 -j$(JOBS)
+	cmake -S . -B build/win64 $(WIN64_CONFIG) >/dev/null
+	cmake --build build/win64 -j$(JOBS)
 
 # What make demo and make run need: the shipped launcher, the drive simulator
 # and the test helpers; no native build, no sanitizers, no GoogleTest.
 build-tools: deps
-	cmake -S . -B build/win32 $(WIN32_CONFIG) >/dev/null
-	cmake --build build/win32 -j$(JOBS) --target drive-sim-run fake-updater box-answer
+	cmake -S . -B build/win$(BITS) $(WIN$(BITS)_CONFIG) >/dev/null
+	cmake --build build/win$(BITS) -j$(JOBS) --target drive-sim-run fake-updater box-answer
 
 build-fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFWLAUNCH_FUZZ=ON >/dev/null
@@ -44,10 +54,10 @@ fuzz: build-fuzz
 	bash tools/run-fuzz.sh $(FUZZ_SECONDS)
 
 demo: build-tools
-	MAKE_STARTED=$(MAKE_STARTED) bash testing/scripts/with-display.sh bash tools/demo.sh
+	MAKE_STARTED=$(MAKE_STARTED) FWLAUNCH_BIN=$(CURDIR)/build/win$(BITS) bash testing/scripts/with-display.sh bash tools/demo.sh
 
 run: build-tools
-	bash testing/scripts/with-display.sh bash tools/run-product.sh "$(TAG)" "$(REV)"
+	FWLAUNCH_BIN=$(CURDIR)/build/win$(BITS) bash testing/scripts/with-display.sh bash tools/run-product.sh "$(TAG)" "$(REV)"
 
 dist: deps
 	SIGN_CERT="$(SIGN_CERT)" SIGN_KEY="$(SIGN_KEY)" SIGN_TIMESTAMP_URL="$(SIGN_TIMESTAMP_URL)" bash tools/dist.sh

@@ -12,6 +12,18 @@ set(shipped_link -municode -s -static -static-libgcc -static-libstdc++ -fstack-p
   -Wl,--dynamicbase,--nxcompat,--tsaware,--no-insert-timestamp
   -Wl,--major-subsystem-version,6,--minor-subsystem-version,1,--major-os-version,6,--minor-os-version,1)
 
+# Each manifest names the processor its program is built for: Windows will
+# not start a program whose manifest names another.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(FWLAUNCH_MANIFEST_ARCH amd64)
+else()
+  set(FWLAUNCH_MANIFEST_ARCH x86)
+endif()
+foreach(manifest app/fwlaunch probe/fwprobe deploy/fwdeploy)
+  configure_file(${manifest}.manifest.in ${CMAKE_BINARY_DIR}/generated/${manifest}.manifest @ONLY)
+  set_source_files_properties(${manifest}.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/${manifest}.manifest)
+endforeach()
+
 # add_shipped_program(NAME MAIN RC LIBRARIES...): one hardened console program.
 function(add_shipped_program name main rc)
   add_executable(${name} ${main} ${rc} platform/win32/quiet_terminate.cpp)

@@ -11,7 +11,7 @@ set(shipped_dir ${CMAKE_BINARY_DIR}/shipped)
 ExternalProject_Add(shipped_programs
   SOURCE_DIR ${CMAKE_SOURCE_DIR}
   BINARY_DIR ${shipped_dir}
-  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686-win32.cmake
+  CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-${CMAKE_SYSTEM_PROCESSOR}-win32.cmake
              -DCMAKE_BUILD_TYPE=MinSizeRel -DFWLAUNCH_SHIPPED_ONLY=ON -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
   INSTALL_COMMAND ${CMAKE_COMMAND} -E copy_if_different ${shipped_dir}/fwlaunch.exe ${shipped_dir}/fwprobe.exe
                   ${shipped_dir}/fwdeploy.exe ${CMAKE_BINARY_DIR}
@@ -40,7 +40,7 @@ file(GLOB e2e_cases CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/cases/*.sh)
 foreach(e2e_case IN LISTS e2e_cases)
   get_filename_component(e2e_name ${e2e_case} NAME_WE)
   add_test(NAME e2e.${e2e_name} COMMAND bash ${e2e_case})
-  set_tests_properties(e2e.${e2e_name} PROPERTIES ENVIRONMENT "FWLAUNCH_BIN=${CMAKE_BINARY_DIR}")
+  set_tests_properties(e2e.${e2e_name} PROPERTIES ENVIRONMENT "FWLAUNCH_BIN=${CMAKE_BINARY_DIR};FWLAUNCH_ARCH=${CMAKE_SYSTEM_PROCESSOR}")
   list(APPEND desktop_tests e2e.${e2e_name})
 endforeach()
 # They share one display and one Wine desktop: boxes and console windows of
@@ -65,6 +65,7 @@ add_library(testing_drives_win32 OBJECT testing/drives/sim_drives.cpp testing/dr
 add_library(drive-sim SHARED
   testing/drive_sim/volume_hooks.cpp
   testing/drive_sim/sptd_block.cpp
+  testing/drive_sim/property_query.cpp
   testing/drive_sim/drive_sim.def)
 set_target_properties(drive-sim PROPERTIES PREFIX "")
 target_link_options(drive-sim PRIVATE ${static_link})
@@ -103,12 +104,18 @@ add_test(NAME win32.drive_path
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/drive_path/run.sh ${CMAKE_BINARY_DIR})
 set_tests_properties(win32.drive_path PROPERTIES RESOURCE_LOCK wineserver)
 
-add_test(NAME image.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/product_image.sh ${shipped_fwlaunch})
-# The release: reproducible, and signed when a certificate is given.
-add_test(NAME release.reproducible COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/reproducible.sh ${CMAKE_BINARY_DIR})
-add_test(NAME release.signing COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing.sh)
-set_tests_properties(release.signing PROPERTIES RESOURCE_LOCK desktop)
-add_test(NAME image.probe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/probe_image.sh ${shipped_fwprobe})
+add_test(NAME image.product COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/product_image.sh ${shipped_fwlaunch} ${CMAKE_SYSTEM_PROCESSOR})
+# The release, which holds both Windows builds: reproducible, and signed when
+# a certificate is given. Run once, from the x64 build, which make build
+# builds after the 32-bit one beside it.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(FWLAUNCH_WIN32_BUILD ${CMAKE_BINARY_DIR}/../win32 CACHE PATH "The 32-bit Windows build whose programs the release packs")
+  add_test(NAME release.reproducible
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/reproducible.sh ${FWLAUNCH_WIN32_BUILD} ${CMAKE_BINARY_DIR})
+  add_test(NAME release.signing COMMAND bash ${CMAKE_SOURCE_DIR}/tests/release/signing.sh)
+  set_tests_properties(release.signing PROPERTIES RESOURCE_LOCK desktop)
+endif()
+add_test(NAME image.probe COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/probe_image.sh ${shipped_fwprobe} ${CMAKE_SYSTEM_PROCESSOR})
 # What the shipped programs compile: nothing of the tests or their support.
 add_test(NAME layout.shipped_sources COMMAND bash ${CMAKE_SOURCE_DIR}/tests/layout/shipped_sources.sh ${shipped_dir})
-add_test(NAME image.deploy COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/deploy_image.sh ${shipped_fwdeploy})
+add_test(NAME image.deploy COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/deploy_image.sh ${shipped_fwdeploy} ${CMAKE_SYSTEM_PROCESSOR})

@@ -14,7 +14,8 @@ add_library(fwlaunch_win32_system STATIC
   platform/win32/updater_job.cpp
   platform/win32/package_file.cpp
   platform/win32/signature.cpp
-  platform/win32/machine_record.cpp)
+  platform/win32/machine_record.cpp
+  platform/win32/system_facts.cpp)
 # What shows or finds windows: USER32.
 add_library(fwlaunch_win32_ui STATIC
   platform/win32/resources.cpp

@@ -30,6 +30,11 @@ void CloseDrive()
     g_hDrive = OS_INVALID_HANDLE;
 }
 
+bool ReadOpenDriveBusType(uint32_t* pnBusType)
+{
+    return g_hDrive != OS_INVALID_HANDLE && QueryVolumeBusType(g_hDrive, pnBusType);
+}
+
 bool IsVolumeRefusal(uint32_t nOpenError)
 {
     return nOpenError == OS_ERROR_ACCESS_DENIED || nOpenError == OS_ERROR_SHARING_VIOLATION;

@@ -43,6 +43,10 @@ bool OpenDrive(char chLetter);
 // letter 0).
 bool OpenDriveWithError(char chLetter, uint32_t* pnError);
 void CloseDrive();
+// The bus of the open drive, as its storage driver names it (OS_BUS_TYPE_...
+// or another STORAGE_BUS_TYPE number): no command reaches the drive. False
+// when the query fails.
+bool ReadOpenDriveBusType(uint32_t* pnBusType);
 // Whether a volume exists but would not open: access denied, or another
 // program holds it. No medium and not ready are normal for card readers
 // and optical drives, and a missing letter is no volume at all.

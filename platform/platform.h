@@ -48,6 +48,37 @@ void CloseVolume(OsHandle hVolume);
 // the caller's data buffer is left as it was.
 bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest);
 
+// The STORAGE_BUS_TYPE numbers the programs name.
+const uint32_t OS_BUS_TYPE_SCSI = 1;
+const uint32_t OS_BUS_TYPE_ATA = 3;
+const uint32_t OS_BUS_TYPE_USB = 7;
+const uint32_t OS_BUS_TYPE_RAID = 8;
+const uint32_t OS_BUS_TYPE_SAS = 10;
+const uint32_t OS_BUS_TYPE_SATA = 11;
+const uint32_t OS_BUS_TYPE_SD = 12;
+const uint32_t OS_BUS_TYPE_VIRTUAL = 14;
+const uint32_t OS_BUS_TYPE_NVME = 17;
+
+// The bus of an open volume's device, as its storage driver describes it
+// (a property query, no command to the drive); false when the query fails.
+bool QueryVolumeBusType(OsHandle hVolume, uint32_t* pnBusType);
+
+// ---- The system the program runs on -----------------------------------------
+
+const int OS_ARCHITECTURE_X86 = 0;
+const int OS_ARCHITECTURE_X64 = 1;
+const int OS_ARCHITECTURE_ARM64 = 2;
+const int OS_ARCHITECTURE_OTHER = 3;
+
+struct SystemFacts {
+    int nProcessArchitecture;  // OS_ARCHITECTURE_...: what the program is built for
+    int nMachineArchitecture;  // the machine's own, beneath WOW64 or emulation
+    bool bWindowsPe;           // the MiniNT key is present
+    uint32_t nMajorVersion, nMinorVersion, nBuildNumber;
+};
+
+void ReadSystemFacts(SystemFacts* pFacts);
+
 // ---- Process ----------------------------------------------------------------
 
 // SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX: no system dialog when a

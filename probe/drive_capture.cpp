@@ -1,5 +1,6 @@
 #include "probe/drive_capture.h"
 
+#include "probe/bus_type.h"
 #include "probe/drive_set_writer.h"
 
 // One command's keys: its data, or its status with the sense it returned.
@@ -22,6 +23,7 @@ std::string FormatCapture(const ProbeResult& result)
             strText += FormatDriveSetOpensLine(drive.nOpenError);
             continue;
         }
+        strText += FormatDriveSetValueLine(DRIVE_SET_BUS_TYPE, BusTypeName(drive.bBusTypeKnown, drive.nBusType));
         if ((drive.vendorIdentity.bSent && !drive.vendorIdentity.outcome.bReachedDrive) ||
             (drive.inquiry.bSent && !drive.inquiry.outcome.bReachedDrive))
             strText += FormatDriveSetRefusedLine();

@@ -12,15 +12,19 @@ bool HasVolume(uint32_t nOpenError)
     return nOpenError != OS_ERROR_FILE_NOT_FOUND && nOpenError != OS_ERROR_PATH_NOT_FOUND;
 }
 
-// Opens the letter, sends one command, closes it: as the launcher's queries do.
+// Opens the letter, sends one command, closes it: as the launcher's queries
+// do. With pDrive, asks the bus type of the open volume first.
 static bool QueryProbedDrive(char chLetter, const uint8_t abCdb[SCSI_CDB_BYTES], uint32_t nTransferLength,
-                             uint8_t abBuffer[IDENTITY_BUFFER_BYTES], ProbedCommand* pCommand, uint32_t* pnError)
+                             uint8_t abBuffer[IDENTITY_BUFFER_BYTES], ProbedCommand* pCommand, uint32_t* pnError,
+                             ProbedDrive* pDrive)
 {
     pCommand->bSent = false;
     memset(&pCommand->outcome, 0, sizeof(pCommand->outcome));
     pCommand->abData.clear();
     if (!OpenDriveWithError(chLetter, pnError))
         return false;
+    if (pDrive != nullptr)
+        pDrive->bBusTypeKnown = ReadOpenDriveBusType(&pDrive->nBusType);
     pCommand->bSent = true;
     SendCdbWithOutcome(nTransferLength, abCdb, abBuffer, &pCommand->outcome);
     CloseDrive();
@@ -33,7 +37,7 @@ static void ProbeLetter(char chLetter, const ProbeResult& result, ProbedDrive* p
 {
     uint8_t abVendor[IDENTITY_BUFFER_BYTES] = {0};
     if (!QueryProbedDrive(chLetter, VENDOR_IDENTITY_CDB, VENDOR_IDENTITY_TRANSFER_LENGTH, abVendor,
-                          &pDrive->vendorIdentity, &pDrive->nOpenError))
+                          &pDrive->vendorIdentity, &pDrive->nOpenError, pDrive))
         return;
     pDrive->strVendorIdentity = VendorIdentityFromAnswer(abVendor);
     pDrive->nModelOfPrefix = ModelOfPrefix(pDrive->strVendorIdentity);
@@ -41,7 +45,8 @@ static void ProbeLetter(char chLetter, const ProbeResult& result, ProbedDrive* p
 
     uint8_t abInquiry[IDENTITY_BUFFER_BYTES] = {0};
     uint32_t nSecondOpenError = 0;
-    QueryProbedDrive(chLetter, INQUIRY_CDB, INQUIRY_TRANSFER_LENGTH, abInquiry, &pDrive->inquiry, &nSecondOpenError);
+    QueryProbedDrive(chLetter, INQUIRY_CDB, INQUIRY_TRANSFER_LENGTH, abInquiry, &pDrive->inquiry, &nSecondOpenError,
+                     nullptr);
     pDrive->strInquiryVendor = InquiryTextField(abInquiry, INQUIRY_VENDOR_OFFSET, INQUIRY_VENDOR_BYTES);
     pDrive->strInquiryProduct = InquiryTextField(abInquiry, INQUIRY_PRODUCT_OFFSET, INQUIRY_PRODUCT_BYTES);
     pDrive->strInquiryRevision = InquiryTextField(abInquiry, INQUIRY_REVISION_OFFSET, INQUIRY_REVISION_BYTES);
@@ -66,6 +71,8 @@ void ProbeDrives(const DriveText& strTag, const DriveText& strNewestRevision, Pr
         drive.chLetter = chLetter;
         drive.nModelOfPrefix = MODEL_CODE_NONE;
         drive.bCarriesTag = false;
+        drive.bBusTypeKnown = false;
+        drive.nBusType = 0;
         drive.nVerdict = PROBE_VERDICT_NOT_TARGET;
         ProbeLetter(chLetter, *pResult, &drive);
         if (!HasVolume(drive.nOpenError)) {

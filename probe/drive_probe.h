@@ -1,7 +1,8 @@
 #pragma once
 // A read-only look at the drives C to Z: what the launcher's scan reads,
 // through the same queries and decisions, plus one INQUIRY to every volume
-// that opens, so that every drive is named. No other command is sent.
+// that opens, so that every drive is named, and its storage driver's bus
+// type (a query that reaches no drive). No other command is sent.
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct ProbedCommand {
 struct ProbedDrive {
     char chLetter;
     uint32_t nOpenError;  // 0: the volume opened
+    bool bBusTypeKnown;   // false when the bus type query failed
+    uint32_t nBusType;
     ProbedCommand vendorIdentity;
     ProbedCommand inquiry;
     DriveText strVendorIdentity;
@@ -34,6 +37,7 @@ struct ProbedDrive {
 };
 
 struct ProbeResult {
+    SystemFacts system;
     DriveText strTag;
     DriveText strNewestRevision;
     std::vector<ProbedDrive> aDrives;  // the letters that have a volume, in order

@@ -5,6 +5,7 @@
 
 const char DRIVE_SET_VENDOR_IDENTITY[] = "vendor_identity";
 const char DRIVE_SET_INQUIRY[] = "inquiry";
+const char DRIVE_SET_BUS_TYPE[] = "bus_type";
 
 std::string FormatDriveSetSection(char chLetter)
 {

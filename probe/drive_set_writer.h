@@ -13,6 +13,9 @@
 extern const char DRIVE_SET_VENDOR_IDENTITY[];
 extern const char DRIVE_SET_INQUIRY[];
 
+// The key of the bus its storage driver names (probe/bus_type.h's names).
+extern const char DRIVE_SET_BUS_TYPE[];
+
 // "[E]" on a line of its own.
 std::string FormatDriveSetSection(char chLetter);
 // key = 00 01 FE: bytes as hex pairs; no bytes is an empty value.

@@ -39,6 +39,7 @@ int RunProbe(int argc, const wchar_t* const* argv)
     ProbeResult result;
     ProbeDrives(options.strTag, options.strNewestRevision, &result);
     ReleaseUpdateLock(hLock);
+    ReadSystemFacts(&result.system);
     if (!options.strCapturePath.empty() && !ReplaceFileWhole(options.strCapturePath, FormatCapture(result)))
         return StopWithUsageError(L"cannot write the capture file " + options.strCapturePath);
     if (options.bJson)

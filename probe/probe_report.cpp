@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "probe/bus_type.h"
 #include "updater/updater_package.h"
 
 using OrderedJson = nlohmann::ordered_json;
@@ -37,16 +38,36 @@ static OrderedJson CommandJson(const ProbedCommand& command)
     return answer;
 }
 
+static std::string ArchitectureName(int nArchitecture)
+{
+    return nArchitecture == OS_ARCHITECTURE_X86     ? "x86"
+           : nArchitecture == OS_ARCHITECTURE_X64   ? "x64"
+           : nArchitecture == OS_ARCHITECTURE_ARM64 ? "arm64"
+                                                    : "other";
+}
+
+static OrderedJson SystemJson(const SystemFacts& system)
+{
+    return {{"process_architecture", ArchitectureName(system.nProcessArchitecture)},
+            {"machine_architecture", ArchitectureName(system.nMachineArchitecture)},
+            {"windows_pe", system.bWindowsPe},
+            {"windows_version", std::to_string(system.nMajorVersion) + "." + std::to_string(system.nMinorVersion) +
+                                    "." + std::to_string(system.nBuildNumber)}};
+}
+
 std::string FormatJsonReport(const ProbeResult& result)
 {
     OrderedJson document;
     document["tag"] = Utf8FromText(result.strTag);
     document["newest_revision"] = Utf8FromText(result.strNewestRevision);
+    document["system"] = SystemJson(result.system);
     document["drives"] = OrderedJson::array();
     for (const ProbedDrive& drive : result.aDrives) {
         OrderedJson item;
         item["letter"] = std::string(1, drive.chLetter);
         item["open"] = OpenName(drive.nOpenError);
+        if (drive.nOpenError == 0)
+            item["bus_type"] = BusTypeName(drive.bBusTypeKnown, drive.nBusType);
         item["vendor_identity"] = Utf8FromText(drive.strVendorIdentity);
         item["model"] = Utf8FromText(ModelText(drive.nModelOfPrefix));
         item["carries_tag"] = drive.bCarriesTag;
@@ -82,10 +103,15 @@ static DriveText PlainLine(const ProbedDrive& drive)
         return strLine + L"held by another program (Windows error " + NumberText(drive.nOpenError) + L")";
     if (drive.nOpenError != 0)
         return strLine + L"does not open (Windows error " + NumberText(drive.nOpenError) + L")";
-    strLine += L"opened, identity \"" + drive.strVendorIdentity + L"\", model " + ModelText(drive.nModelOfPrefix);
+    std::string strBus = BusTypeName(drive.bBusTypeKnown, drive.nBusType);
+    strLine += L"opened, bus " + DriveText(strBus.begin(), strBus.end());
+    strLine += L", identity \"" + drive.strVendorIdentity + L"\", model " + ModelText(drive.nModelOfPrefix);
     strLine += drive.bCarriesTag ? L", tag at its place" : L", tag not at its place";
     strLine += L", INQUIRY \"" + drive.strInquiryVendor + L"\" \"" + drive.strInquiryProduct + L"\" \"" +
                drive.strInquiryRevision + L"\"";
+    DriveText strReason = UnrecognisedOnBusReason(drive.bBusTypeKnown, drive.nBusType);
+    if (drive.nModelOfPrefix == MODEL_CODE_NONE && !strReason.empty())
+        strLine += L", not recognised (likely because " + strReason + L")";
     if (drive.nVerdict == PROBE_VERDICT_NOT_TARGET)
         return strLine + L", not a target";
     strLine += drive.nVerdict == PROBE_VERDICT_OUTDATED ? L", outdated" : L", current";

@@ -9,7 +9,7 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/testing/scripts/wine-env.sh"
 source "$root/testing/scripts/box-session.sh"
-bin=$root/build/win32
+bin=${FWLAUNCH_BIN:-$root/build/win32}
 shots=$root/build/demo
 mkdir -p "$shots"
 script_started=$(date +%s.%N)

@@ -4,7 +4,8 @@
 set -eu
 
 packages=(cmake make g++ clang clang-format libclang-rt-14-dev googletest nlohmann-json3-dev python3 git openssl osslsigncode locales xvfb x11-utils imagemagick fonts-vlgothic
-          g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 wine wine32:i386 wine64)
+          g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
+          g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine32:i386 wine64)
 
 is_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 

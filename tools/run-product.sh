@@ -10,7 +10,7 @@ source "$root/testing/scripts/box-session.sh"
 work=$(mktemp -d /tmp/fwlaunch-run.XXXXXX)
 box_helper_start "$work" "${ANSWERS:-cancel}" --console-window
 rc=0
-wine "$root/build/win32/fwlaunch.exe" "$@" </dev/null || rc=$?
+wine "${FWLAUNCH_BIN:-$root/build/win32}/fwlaunch.exe" "$@" </dev/null || rc=$?
 box_helper_stop "$work"
 box_print "$work"
 echo

@@ -7,7 +7,11 @@
 const OsHandle OS_INVALID_HANDLE = INVALID_HANDLE_VALUE;
 
 static_assert(PROCESS_ERROR_MODE_QUIET == (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX), "error mode");
+#ifdef _WIN64
+static_assert(sizeof(SHELLEXECUTEINFOW) == 112, "64-bit SHELLEXECUTEINFOW");
+#else
 static_assert(sizeof(SHELLEXECUTEINFOW) == 60, "32-bit SHELLEXECUTEINFOW");
+#endif
 
 void RestrictLibraryLoading()
 {

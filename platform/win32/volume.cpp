@@ -3,6 +3,13 @@
 
 #include "platform/win32/pass_through.h"
 
+#include <winioctl.h>
+
+static_assert(OS_BUS_TYPE_SCSI == BusTypeScsi && OS_BUS_TYPE_ATA == BusTypeAta && OS_BUS_TYPE_USB == BusTypeUsb &&
+                  OS_BUS_TYPE_RAID == BusTypeRAID && OS_BUS_TYPE_SAS == BusTypeSas && OS_BUS_TYPE_SATA == BusTypeSata &&
+                  OS_BUS_TYPE_SD == BusTypeSd && OS_BUS_TYPE_VIRTUAL == BusTypeVirtual &&
+                  OS_BUS_TYPE_NVME == BusTypeNvme,
+              "storage bus types");
 static_assert(OS_ERROR_FILE_NOT_FOUND == ERROR_FILE_NOT_FOUND && OS_ERROR_PATH_NOT_FOUND == ERROR_PATH_NOT_FOUND &&
                   OS_ERROR_ACCESS_DENIED == ERROR_ACCESS_DENIED,
               "Windows error numbers");
@@ -69,4 +76,21 @@ bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest)
     }
     FreeTransferBuffer(pvTransfer);
     return bOk != FALSE;
+}
+
+bool QueryVolumeBusType(OsHandle hVolume, uint32_t* pnBusType)
+{
+    STORAGE_PROPERTY_QUERY query;
+    memset(&query, 0, sizeof(query));
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    STORAGE_DEVICE_DESCRIPTOR descriptor;
+    memset(&descriptor, 0, sizeof(descriptor));
+    DWORD cbReturned = 0;
+    if (!DeviceIoControl(hVolume, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), &descriptor, sizeof(descriptor),
+                         &cbReturned, nullptr) ||
+        cbReturned < offsetof(STORAGE_DEVICE_DESCRIPTOR, BusType) + sizeof(descriptor.BusType))
+        return false;
+    *pnBusType = descriptor.BusType;
+    return true;
 }

@@ -4,9 +4,9 @@
 
 #include "testing/drives/sim_drives.h"
 
-static uint32_t ReadField(const void* pvBlock, size_t nOffset, size_t cbField)
+static uint64_t ReadField(const void* pvBlock, size_t nOffset, size_t cbField)
 {
-    uint32_t nValue = 0;
+    uint64_t nValue = 0;
     const uint8_t* pb = static_cast<const uint8_t*>(pvBlock) + nOffset;
     for (size_t i = cbField; i-- > 0;)
         nValue = (nValue << 8) | pb[i];
@@ -20,7 +20,7 @@ static void WriteField(void* pvBlock, size_t nOffset, size_t cbField, uint32_t n
         pb[i] = static_cast<uint8_t>(nValue);
 }
 
-static void CheckField(const char* pszName, uint32_t nActual, uint32_t nExpected, std::string* pstrWhat)
+static void CheckField(const char* pszName, uint64_t nActual, uint64_t nExpected, std::string* pstrWhat)
 {
     if (nActual != nExpected && pstrWhat->empty())
         *pstrWhat = std::string(pszName) + " " + std::to_string(nActual) + ", expected " + std::to_string(nExpected);
@@ -28,57 +28,59 @@ static void CheckField(const char* pszName, uint32_t nActual, uint32_t nExpected
 
 std::string CheckSptdCall(const SptdCall& call)
 {
+    const SptdLayout& layout = SPTD_CALLER_LAYOUT;
     std::string strWhat;
     CheckField("control code", call.nControlCode, SPTD_IOCTL_PASS_THROUGH_DIRECT, &strWhat);
     if (!strWhat.empty())
         return strWhat;
     if (call.pvIn == nullptr || call.pvIn != call.pvOut)
         return "input and output buffers are not the same block";
-    CheckField("input length", call.cbIn, SPTD_BLOCK_BYTES, &strWhat);
-    CheckField("output length", call.cbOut, SPTD_BLOCK_BYTES, &strWhat);
+    CheckField("input length", call.cbIn, layout.cbBlock, &strWhat);
+    CheckField("output length", call.cbOut, layout.cbBlock, &strWhat);
     if (!strWhat.empty())
         return strWhat;
     if (!call.bHasBytesReturned)
         return "no count of bytes returned";
     const void* pvBlock = call.pvIn;
-    CheckField("Length", ReadField(pvBlock, SPTD_OFFSET_LENGTH, 2), SPTD_EXPECTED_LENGTH, &strWhat);
+    CheckField("Length", ReadField(pvBlock, SPTD_OFFSET_LENGTH, 2), layout.nExpectedLength, &strWhat);
     CheckField("CdbLength", ReadField(pvBlock, SPTD_OFFSET_CDB_LENGTH, 1), SPTD_EXPECTED_CDB_LENGTH, &strWhat);
     CheckField("SenseInfoLength", ReadField(pvBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1), SPTD_EXPECTED_SENSE_INFO_LENGTH,
                &strWhat);
     CheckField("DataIn", ReadField(pvBlock, SPTD_OFFSET_DATA_IN, 1), SPTD_EXPECTED_DATA_IN, &strWhat);
     CheckField("TimeOutValue", ReadField(pvBlock, SPTD_OFFSET_TIME_OUT_VALUE, 4), SPTD_EXPECTED_TIME_OUT_VALUE,
                &strWhat);
-    CheckField("SenseInfoOffset", ReadField(pvBlock, SPTD_OFFSET_SENSE_INFO_OFFSET, 4), SPTD_EXPECTED_SENSE_INFO_OFFSET,
+    CheckField("SenseInfoOffset", ReadField(pvBlock, layout.nOffsetSenseInfoOffset, 4), layout.nExpectedSenseInfoOffset,
                &strWhat);
     if (!strWhat.empty())
         return strWhat;
-    uint32_t nDataBuffer = ReadField(pvBlock, SPTD_OFFSET_DATA_BUFFER, 4);
+    uint64_t nDataBuffer = ReadField(pvBlock, layout.nOffsetDataBuffer, layout.cbDataBuffer);
     if (nDataBuffer == 0 || nDataBuffer % SPTD_PAGE_BYTES != 0)
         return "DataBuffer " + std::to_string(nDataBuffer) + " is not a page-aligned buffer";
-    const uint8_t* pbCdb = static_cast<const uint8_t*>(pvBlock) + SPTD_OFFSET_CDB;
+    const uint8_t* pbCdb = static_cast<const uint8_t*>(pvBlock) + layout.nOffsetCdb;
     int64_t nAllocation = AllocationLengthOf(pbCdb);
     if (nAllocation >= 0)
         CheckField("DataTransferLength", ReadField(pvBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4),
-                   static_cast<uint32_t>(nAllocation), &strWhat);
+                   static_cast<uint64_t>(nAllocation), &strWhat);
     return strWhat;
 }
 
 bool AnswerSptdCall(int nIndex, const SptdCall& call)
 {
+    const SptdLayout& layout = SPTD_CALLER_LAYOUT;
     uint8_t* pbBlock = static_cast<uint8_t*>(call.pvIn);
-    uint32_t nDataBuffer = ReadField(pbBlock, SPTD_OFFSET_DATA_BUFFER, 4);
+    uint64_t nDataBuffer = ReadField(pbBlock, layout.nOffsetDataBuffer, layout.cbDataBuffer);
     SimCommand command;
-    command.pbCdb = pbBlock + SPTD_OFFSET_CDB;
+    command.pbCdb = pbBlock + layout.nOffsetCdb;
     command.nCdbLength = static_cast<uint8_t>(ReadField(pbBlock, SPTD_OFFSET_CDB_LENGTH, 1));
     command.pbData = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(nDataBuffer));
-    command.nTransferLength = ReadField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4);
+    command.nTransferLength = static_cast<uint32_t>(ReadField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4));
     command.nSenseInfoLength = static_cast<uint8_t>(ReadField(pbBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1));
     SimCompletion completion;
     if (!AnswerSimCommand(nIndex, command, &completion))
         return false;
     WriteField(pbBlock, SPTD_OFFSET_SCSI_STATUS, 1, completion.nStatus);
     WriteField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4, completion.cbData);
-    uint32_t nSenseOffset = ReadField(pbBlock, SPTD_OFFSET_SENSE_INFO_OFFSET, 4);
+    uint64_t nSenseOffset = ReadField(pbBlock, layout.nOffsetSenseInfoOffset, 4);
     memcpy(pbBlock + nSenseOffset, completion.abSense, completion.cbSense);
     WriteField(pbBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1, completion.cbSense);
     return true;
@@ -86,9 +88,17 @@ bool AnswerSptdCall(int nIndex, const SptdCall& call)
 
 std::string DescribeSptdCommand(const SptdCall& call)
 {
-    if (call.pvIn == nullptr || call.cbIn < SPTD_BLOCK_BYTES)
+    const SptdLayout& layout = SPTD_CALLER_LAYOUT;
+    if (call.pvIn == nullptr || call.cbIn < layout.cbBlock)
         return "(no block)";
     const uint8_t* pbBlock = static_cast<const uint8_t*>(call.pvIn);
-    return FormatHexBytes(pbBlock + SPTD_OFFSET_CDB, SPTD_EXPECTED_CDB_LENGTH) + " len " +
+    return FormatHexBytes(pbBlock + layout.nOffsetCdb, SPTD_EXPECTED_CDB_LENGTH) + " len " +
            std::to_string(ReadField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4));
+}
+
+std::string DescribeSptdBlock(const SptdCall& call)
+{
+    if (call.pvIn == nullptr)
+        return "(no block)";
+    return FormatHexBytes(static_cast<const uint8_t*>(call.pvIn), call.cbIn);
 }

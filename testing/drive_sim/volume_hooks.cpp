@@ -1,6 +1,7 @@
 // The drive simulator beneath kernel32: once loaded into a program, it takes
 // over that program's own CreateFileW, DeviceIoControl and CloseHandle for
 // raw volume paths \\.\X: and passes every other call to the real function.
+// It answers the pass-through and the storage property query (the bus type).
 // Every raw volume is simulated, so the machine's own drives are never
 // touched. The drives come from the drive-set file named by
 // FWLAUNCH_SIM_DRIVES, read afresh at every open; events go to the file
@@ -15,6 +16,7 @@
 
 #include "testing/drives/sim_drives.h"
 #include "testing/drive_sim/drive_set_file.h"
+#include "testing/drive_sim/property_query.h"
 #include "testing/drive_sim/sim_file.h"
 #include "testing/drive_sim/sptd_block.h"
 
@@ -106,6 +108,25 @@ static BOOL WINAPI SimDeviceIoControl(HANDLE hDevice, DWORD nControlCode, LPVOID
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    std::string strLetter(1, static_cast<char>('A' + nIndex));
+    if (nControlCode == PROPERTY_IOCTL_STORAGE_QUERY_PROPERTY) {
+        std::string strDeparture = CheckPropertyQuery(pvIn, cbIn, cbOut);
+        if (strDeparture.empty() && (pcbReturned == nullptr || pOverlapped != nullptr))
+            strDeparture = "no count of bytes returned, or an overlapped call";
+        if (!strDeparture.empty()) {
+            RecordSimEvent("violation property " + strLetter + ": " + strDeparture);
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        uint32_t cbReturned = 0;
+        if (!AnswerPropertyQuery(nIndex, pvOut, cbOut, &cbReturned)) {
+            SetLastError(ERROR_INVALID_FUNCTION);
+            return FALSE;
+        }
+        *pcbReturned = cbReturned;
+        return TRUE;
+    }
+    RecordSimEvent("block " + strLetter + " " + DescribeSptdBlock(call));
     std::string strDeparture = CheckSptdCall(call);
     if (strDeparture.empty() && pOverlapped != nullptr)
         strDeparture = "overlapped call on a synchronous handle";

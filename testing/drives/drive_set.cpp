@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "probe/bus_type.h"
 #include "probe/drive_set_writer.h"
 
 const size_t MAX_ANSWER_BYTES = 256;
@@ -10,6 +11,7 @@ const size_t MAX_TEXT_BYTES = 64;
 const long MAX_UNIT_ATTENTIONS = 1000000;
 const long MAX_LATENCY_MS = 60000;
 const long MAX_ERROR_NUMBER = 65535;
+const uint32_t MAX_BUS_TYPE = 255;
 
 namespace {
 
@@ -220,6 +222,20 @@ bool ApplyKey(const std::string& strKey, const std::string& strValue, SectionVal
         drive.bDeviceCallFails = true;
         return true;
     }
+    if (strKey == DRIVE_SET_BUS_TYPE) {
+        // The probe's own names, so that a capture replays as it was taken.
+        if (strValue == BusTypeName(false, 0)) {
+            drive.nBusType = SIM_BUS_QUERY_FAILS;
+            return true;
+        }
+        for (uint32_t nBusType = 0; nBusType <= MAX_BUS_TYPE; ++nBusType)
+            if (strValue == BusTypeName(true, nBusType)) {
+                drive.nBusType = static_cast<int>(nBusType);
+                return true;
+            }
+        *pstrWhat = "bus_type takes a bus name, other:N or unknown";
+        return false;
+    }
     if (strKey == "unit_attention_sense")
         return ParseSenseCode(strValue, drive.abAttentionSense, pstrWhat);
     if (strKey == "opens") {
@@ -356,6 +372,9 @@ std::string FormatDriveSet(const SimDrive aDrives[SIM_LETTERS])
             strText += FormatDriveSetRefusedLine();
         if (drive.nLatencyMs != 0)
             strText += FormatDriveSetValueLine("latency_ms", std::to_string(drive.nLatencyMs));
+        if (drive.nBusType != MakeSimDrive().nBusType)
+            strText += FormatDriveSetValueLine(DRIVE_SET_BUS_TYPE, BusTypeName(drive.nBusType != SIM_BUS_QUERY_FAILS,
+                                                                               static_cast<uint32_t>(drive.nBusType)));
         strText += "\n";
     }
     return strText;

@@ -65,6 +65,7 @@ SimDrive MakeSimDrive()
     drive.vendorIdentityFailure.nStatus = 0;
     drive.bDeviceCallFails = false;
     drive.nLatencyMs = 0;
+    drive.nBusType = OS_BUS_TYPE_SAS;
     return drive;
 }
 
@@ -233,6 +234,17 @@ static void CopyAnswer(const SimCommand& command, const std::vector<uint8_t>& ab
     if (cbCopy > 0)
         memcpy(command.pbData, abAnswer.data(), static_cast<size_t>(cbCopy));
     pCompletion->cbData = static_cast<uint32_t>(cbCopy);
+}
+
+bool AnswerSimBusTypeQuery(int nIndex, uint32_t* pnBusType)
+{
+    int nBusType = g_aSimDrive[nIndex].nBusType;
+    RecordSimEvent("bus " + LetterText(nIndex) + " " +
+                   (nBusType == SIM_BUS_QUERY_FAILS ? std::string("fails") : std::to_string(nBusType)));
+    if (nBusType == SIM_BUS_QUERY_FAILS)
+        return false;
+    *pnBusType = static_cast<uint32_t>(nBusType);
+    return true;
 }
 
 bool AnswerSimCommand(int nIndex, const SimCommand& command, SimCompletion* pCompletion)

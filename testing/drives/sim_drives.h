@@ -14,6 +14,8 @@
 
 const int SIM_LETTERS = 26;
 const int SIM_FOREVER = -1;
+// A drive's bus type query fails (else it answers a STORAGE_BUS_TYPE number).
+const int SIM_BUS_QUERY_FAILS = -1;
 // The answers' layouts with offsets of the simulator's own, not the
 // product's (drive/scsi_facts.h): as the oracle it must not share the
 // facts it checks.
@@ -57,6 +59,7 @@ struct SimDrive {
     std::string strUpdatedBy;                 // digits of the package that updates it
     std::string strRevisionAfterUpdate;
     uint32_t nLatencyMs;             // time every command takes
+    int nBusType;                    // the bus its storage driver names, or SIM_BUS_QUERY_FAILS
     std::vector<SimAnswer> aScript;  // answers to the sends after each open, then the above
 };
 
@@ -119,3 +122,6 @@ int64_t AllocationLengthOf(const uint8_t* pbCdb);
 // The drive at nIndex answers the command and records it. False when the
 // device call itself fails; the caller's buffers are then untouched.
 bool AnswerSimCommand(int nIndex, const SimCommand& command, SimCompletion* pCompletion);
+// The drive at nIndex's storage driver answers the bus type query, which
+// reaches no drive, and records it as "bus E 10"; false when it fails.
+bool AnswerSimBusTypeQuery(int nIndex, uint32_t* pnBusType);

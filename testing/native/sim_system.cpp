@@ -30,6 +30,7 @@ bool g_bSimWindowStationVisible = true;
 int g_nSimUpdateLock = UPDATE_LOCK_TAKEN;
 uint32_t g_nSimUpdateLockError = 0;
 bool g_bSimOnBattery = false;
+SystemFacts g_simSystemFacts;
 uint64_t g_nSimMilliseconds = 0;
 std::map<DriveText, std::string> g_mapSimSmallFiles;
 std::vector<DriveText> g_astrSimRemovedFiles;
@@ -78,6 +79,7 @@ void ResetSimSystem()
     g_mapSimRecordKeys.clear();
     g_nSimRecordError = 0;
     g_bSimOnBattery = false;
+    g_simSystemFacts = {OS_ARCHITECTURE_X86, OS_ARCHITECTURE_X64, false, 10, 0, 19045};
     g_nSimMilliseconds = 0;
     g_mapSimSmallFiles.clear();
     g_pSimLastStarted = nullptr;
@@ -440,6 +442,12 @@ bool WaitForPackageProcessFor(OsHandle hProcess, uint32_t nMilliseconds)
 uint64_t ReadMonotonicMilliseconds()
 {
     return g_nSimMilliseconds;
+}
+
+void ReadSystemFacts(SystemFacts* pFacts)
+{
+    RecordSimEvent("system query");
+    *pFacts = g_simSystemFacts;
 }
 
 bool IsOnBatteryPower()

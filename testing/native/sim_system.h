@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/drive_text.h"
+#include "platform/platform.h"
 #include "platform/update_lock_rule.h"
 
 struct SimBox {
@@ -54,6 +55,7 @@ extern bool g_bSimWindowStationVisible;
 extern int g_nSimUpdateLock;            // UPDATE_LOCK_..., what taking the lock comes to
 extern uint32_t g_nSimUpdateLockError;  // the error of UPDATE_LOCK_FAILED
 extern bool g_bSimOnBattery;
+extern SystemFacts g_simSystemFacts;                         // what ReadSystemFacts answers
 extern uint64_t g_nSimMilliseconds;                          // the monotonic clock
 extern std::map<DriveText, std::string> g_mapSimSmallFiles;  // files that can be read, by path
 extern std::vector<DriveText> g_astrSimRemovedFiles;         // files removed, in order

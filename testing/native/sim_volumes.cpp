@@ -56,3 +56,14 @@ bool SendScsiRequest(OsHandle hVolume, ScsiRequest* pRequest)
     pRequest->nSenseReturned = static_cast<uint8_t>(completion.cbSense);
     return true;
 }
+
+bool QueryVolumeBusType(OsHandle hVolume, uint32_t* pnBusType)
+{
+    bool bClosed = false;
+    int nIndex = FindSimHandle(hVolume, &bClosed);
+    if (nIndex < 0) {
+        RecordSimEvent(bClosed ? "violation bus query on a closed handle" : "bus - failed");
+        return false;
+    }
+    return AnswerSimBusTypeQuery(nIndex, pnBusType);
+}

@@ -6,3 +6,4 @@ fwlaunch_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$fwlaunch_root/build/wineprefix}"
 export WINEDEBUG=-all
 export QEMU_RESERVED_VA="${QEMU_RESERVED_VA:-0x81000000}"
+export PATH="$fwlaunch_root/testing/scripts/wine-loader:$PATH"

@@ -7,23 +7,31 @@ expect() {
     fi
 }
 
-# check_shipped_image EXE ORIGINAL_FILENAME: format, imports, hardening,
-# version and the absence of anything of the tests.
+# check_shipped_image EXE ORIGINAL_FILENAME ARCH: format (ARCH i686 or
+# x86_64), imports, hardening, version and the absence of anything of the
+# tests.
 check_shipped_image() {
-    local exe=$1 name=$2 root version
+    local exe=$1 name=$2 arch=$3 root version format magic aslr manifest_arch
     root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
     version=$(head -1 "$root/VERSION")
-    headers=$(i686-w64-mingw32-objdump -p "$exe")
-    resources=$(i686-w64-mingw32-windres -i "$exe" -O rc)
-    expect "format" "$(grep -o 'file format [a-z0-9-]*' <<<"$headers")" "file format pei-i386"
-    expect "PE32" "$(grep -c '^Magic.*(PE32)$' <<<"$headers")" 1
+    case $arch in
+    i686) format=pei-i386 magic='(PE32)' aslr='DYNAMIC_BASE' manifest_arch=x86 ;;
+    x86_64) format=pei-x86-64 magic='(PE32+)' aslr='HIGH_ENTROPY_VA|DYNAMIC_BASE' manifest_arch=amd64 ;;
+    *) echo "FAIL no such architecture: $arch"; exit 1 ;;
+    esac
+    headers=$("$arch"-w64-mingw32-objdump -p "$exe")
+    resources=$("$arch"-w64-mingw32-windres -i "$exe" -O rc)
+    expect "format" "$(grep -o 'file format [a-z0-9-]*' <<<"$headers")" "file format $format"
+    expect "$magic" "$(grep -cF "$magic" <<<"$(grep '^Magic' <<<"$headers")")" 1
+    expect "manifest for $manifest_arch" \
+        "$(grep -o 'processorArchitecture=""[a-z0-9]*' <<<"$resources" | sort -u)" "processorArchitecture=\"\"$manifest_arch"
     expect "console subsystem" "$(grep -c 'Subsystem.*Windows CUI' <<<"$headers")" 1
     local system_dlls='^(KERNEL32|USER32|SHELL32|ADVAPI32|GDI32|OLE32|WINTRUST|CRYPT32|msvcrt)\.dll$'
     expect "imports only system DLLs" "$(sed -n 's/^\tDLL Name: //p' <<<"$headers" | grep -viE "$system_dlls")" ""
     expect "reads no environment variable" "$(grep -c 'GetEnvironmentVariable' <<<"$headers")" 0
     expect "no simulated drives inside" "$(strings -el "$exe" | grep -c 'FWLAUNCH_SIM')" 0
-    expect "ASLR, DEP, terminal-server aware" \
-        "$(grep -cE '^\s+(DYNAMIC_BASE|NX_COMPAT|TERMINAL_SERVICE_AWARE)$' <<<"$headers")" 3
+    expect "ASLR ($aslr), DEP, terminal-server aware" \
+        "$(grep -cE "^\s+($aslr|NX_COMPAT|TERMINAL_SERVICE_AWARE)$" <<<"$headers")" $(($(tr -cd '|' <<<"$aslr" | wc -c) + 3))
     expect "relocations kept" "$(grep -c 'Base Relocation Directory \[\.reloc\]' <<<"$headers")" 1
     expect "stack protector" "$(strings "$exe" | grep -c 'stack smashing detected')" 1
     expect "Windows 7 as the oldest system" \

@@ -165,6 +165,12 @@ check_run_trace() {
     local added line path sha
     added=$(tail -n +"$(($1 + 1))" "$e2e_dir/trace.txt" 2>/dev/null)
     expect "no violation in the run" "$(grep '^violation' <<<"$added")" ""
+    # Each command's whole request block, in the layout of the program's build.
+    local block_bytes=80
+    [ "${FWLAUNCH_ARCH:-i686}" = x86_64 ] && block_bytes=88
+    expect "a block of $block_bytes bytes before every command" \
+        "$(awk -v n="$block_bytes" '/^block [A-Z] / && NF == n + 2 { b++ } /^send [A-Z] / { s++ } END { print b + 0, s + 0 }' <<<"$added")" \
+        "$(grep -c '^send [A-Z] ' <<<"$added") $(grep -c '^send [A-Z] ' <<<"$added")"
     while read -r line; do
         path=$(sed -e 's/^program Z://' -e 's/\\/\//g' <<<"$line" | tr -d '\r')
         sha=$(sha256sum <"$path")

@@ -1,10 +1,10 @@
 #!/bin/bash
-# What the product executable is: a hardened PE32 console program that
+# What the product executable is: a hardened PE32 or PE32+ console program that
 # imports only Windows system DLLs, with its string tables, version
 # information and manifest, and nothing of the simulated drives.
 source "$(dirname "$0")/image_lib.sh"
 exe=$1
-check_shipped_image "$exe" fwlaunch.exe
+check_shipped_image "$exe" fwlaunch.exe "$2"
 expect "imports the shell and user DLLs" "$(sed -n 's/^\tDLL Name: //p' <<<"$headers" | grep -ciE '^(SHELL32|USER32)\.dll$')" 2
 expect "both string tables" "$(grep -cE '^LANGUAGE (9|17), 1$' <<<"$(sed -n '/stringtable/,/Type: version/p' <<<"$resources")")" 2
 expect "administrator" "$(grep -c 'requireAdministrator' <<<"$resources")" 1

@@ -155,6 +155,13 @@ TEST_F(ProbeTest, ReadsEveryVolumeWithTwoCommandsAndNothingElse)
             << strLine;
     EXPECT_EQ(g_nSimMostOpenHandles, 1);
     EXPECT_EQ(g_nSimOpenHandles, 0);
+    // The bus is asked once per volume that opens, within its first open.
+    size_t nOpened = 0;
+    for (const ProbedDrive& drive : result.aDrives)
+        nOpened += drive.nOpenError == 0;
+    EXPECT_EQ(nOpened, 10u);
+    EXPECT_EQ(TraceLinesStartingWith("bus ").size(), nOpened);
+    EXPECT_EQ(TraceLinesStartingWith("bus -").size(), 0u);
     const ProbedDrive& f = result.aDrives[3];
     EXPECT_EQ(f.chLetter, 'F');
     EXPECT_EQ(f.nModelOfPrefix, MODEL_CODE_NONE);
@@ -214,11 +221,96 @@ TEST_F(ProbeTest, JsonCarriesTheDocumentedFields)
         (nlohmann::json{{"targets", 6}, {"current", 2}, {"outdated", 4}, {"without_volume", 12}, {"refused", 1}}));
 }
 
+struct BusCase {
+    const char* pszName;
+    const char* pszDrives;
+    const char* pszBusType;   // in the JSON
+    const wchar_t* pszPlain;  // in the plain line
+};
+
+class ProbeBusTest : public ProbeTest, public ::testing::WithParamInterface<BusCase> {};
+
+// What the storage driver names, in both reports and through a capture;
+// the reason is given only for a drive that was not recognised.
+TEST_P(ProbeBusTest, NamesTheBusAndWhyADriveOnItIsNotRecognised)
+{
+    const BusCase& c = GetParam();
+    LoadDrives(c.pszDrives);
+    EXPECT_EQ(RunProbeWith({L"ACME", L"1.10", L"--json"}), PROBE_EXIT_NONE_OUTDATED);
+    nlohmann::json document = nlohmann::json::parse(NarrowSimText(g_strSimConsoleOut));
+    EXPECT_EQ(document["drives"][0]["bus_type"], c.pszBusType);
+    g_strSimConsoleOut.clear();
+    RunProbeWith({L"ACME", L"1.10"});
+    std::wstring strLine = g_strSimConsoleOut.substr(0, g_strSimConsoleOut.find(L"\r\n"));
+    EXPECT_NE(strLine.find(c.pszPlain), DriveText::npos) << NarrowSimText(strLine);
+    EXPECT_EQ(strLine.find(L"likely") == DriveText::npos, std::wstring(c.pszPlain).find(L"likely") == DriveText::npos)
+        << NarrowSimText(strLine);
+
+    ProbeResult result;
+    ProbeDrives(L"ACME", L"1.10", &result);
+    std::string strCapture = FormatCapture(result);
+    EXPECT_NE(strCapture.find(std::string("bus_type = ") + c.pszBusType + "\n"), std::string::npos) << strCapture;
+    ResetSimDrives();
+    LoadDrives(strCapture);
+    ProbeResult replayed;
+    ProbeDrives(L"ACME", L"1.10", &replayed);
+    EXPECT_EQ(FormatJsonReport(replayed), FormatJsonReport(result));
+}
+
+const char* const CURRENT_E = "[E]\nvendor_identity = \"KDR 5120ACME\"\ninquiry_revision = \"1.10\"\n";
+INSTANTIATE_TEST_SUITE_P(
+    Table, ProbeBusTest,
+    ::testing::Values(
+        BusCase{"SasByDefault", CURRENT_E, "sas", L"E: opened, bus sas, identity"},
+        BusCase{"NvmeUnrecognised", "[E]\ninquiry_product = \"SSD\"\nbus_type = nvme\n", "nvme",
+                L"not recognised (likely because the NVMe bus passes no vendor READ BUFFER to the drive)"},
+        BusCase{"RaidUnrecognised", "[E]\ninquiry_product = \"SSD\"\nbus_type = raid\n", "raid",
+                L"not recognised (likely because a RAID controller answers for the drive)"},
+        BusCase{"NvmeRecognised",
+                "[E]\nvendor_identity = \"KDR 5120ACME\"\ninquiry_revision = \"1.10\"\nbus_type = nvme\n", "nvme",
+                L"bus nvme, identity \"KDR 5120ACME\""},
+        BusCase{"SataUnrecognised", "[E]\ninquiry_product = \"SSD\"\nbus_type = sata\n", "sata", L"bus sata,"},
+        BusCase{"UsbNamed", "[E]\ninquiry_product = \"SSD\"\nbus_type = usb\n", "usb", L"bus usb,"},
+        BusCase{"OtherNumbered", "[E]\ninquiry_product = \"SSD\"\nbus_type = other:9\n", "other:9", L"bus other:9,"},
+        BusCase{"QueryFails", "[E]\ninquiry_product = \"SSD\"\nbus_type = unknown\n", "unknown", L"bus unknown,"}),
+    [](const ::testing::TestParamInfo<BusCase>& info) { return std::string(info.param.pszName); });
+
+TEST_F(ProbeTest, SaysWhatItRunsOn)
+{
+    LoadDrives(CURRENT_E);
+    struct {
+        SystemFacts facts;
+        nlohmann::json system;
+    } aCases[] = {
+        {{OS_ARCHITECTURE_X86, OS_ARCHITECTURE_X64, false, 10, 0, 19045},
+         {{"process_architecture", "x86"},
+          {"machine_architecture", "x64"},
+          {"windows_pe", false},
+          {"windows_version", "10.0.19045"}}},
+        {{OS_ARCHITECTURE_X64, OS_ARCHITECTURE_X64, true, 10, 0, 26100},
+         {{"process_architecture", "x64"},
+          {"machine_architecture", "x64"},
+          {"windows_pe", true},
+          {"windows_version", "10.0.26100"}}},
+        {{OS_ARCHITECTURE_X86, OS_ARCHITECTURE_ARM64, false, 10, 0, 22631},
+         {{"process_architecture", "x86"},
+          {"machine_architecture", "arm64"},
+          {"windows_pe", false},
+          {"windows_version", "10.0.22631"}}},
+    };
+    for (const auto& c : aCases) {
+        g_simSystemFacts = c.facts;
+        g_strSimConsoleOut.clear();
+        RunProbeWith({L"ACME", L"1.10", L"--json"});
+        EXPECT_EQ(nlohmann::json::parse(NarrowSimText(g_strSimConsoleOut))["system"], c.system);
+    }
+}
+
 TEST_F(ProbeTest, ExitStatusTellsWhetherATargetIsOutdated)
 {
     LoadDrives(MIXED_DRIVES);
     EXPECT_EQ(RunProbeWith({L"ACME", L"1.10"}), PROBE_EXIT_OUTDATED);
-    EXPECT_NE(g_strSimConsoleOut.find(L"C: opened, identity \"KDR 5120ACME\", model 5120, tag at its place, "
+    EXPECT_NE(g_strSimConsoleOut.find(L"C: opened, bus sas, identity \"KDR 5120ACME\", model 5120, tag at its place, "
                                       L"INQUIRY \"\" \"ABC\" \"1.02\", outdated, no updater for it here\r\n"),
               DriveText::npos);
     EXPECT_NE(g_strSimConsoleOut.find(L"I: access denied"), DriveText::npos);

@@ -1,10 +1,10 @@
 #!/bin/bash
 # Two release builds from clean clones in different folders, one after the
 # other, give the same executables and the same zip; and the zip packs the
-# very programs the other tests ran.
+# very programs the other tests ran: the 32-bit ones of $1, the x64 ones of $2.
 set -u
 root=$(cd "$(dirname "$0")/../.." && pwd)
-tested=$1
+tested32=$1 tested64=$2
 work=$(mktemp -d /tmp/fwlaunch-repro.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -20,11 +20,14 @@ for file in fwlaunch-$version-win32.zip; do
     echo "$file: $a"
     [ "$a" = "$b" ] || { echo "FAIL $file differs: $b"; failures=$((failures + 1)); }
 done
-for exe in fwlaunch.exe fwprobe.exe fwdeploy.exe; do
-    a=$(sha256sum <"$work/first/build/release/$exe") b=$(sha256sum <"$work/second-clone/build/release/$exe")
-    [ "$a" = "$b" ] || { echo "FAIL $exe differs between the clones"; failures=$((failures + 1)); }
-    t=$(sha256sum <"$tested/$exe")
-    [ "$a" = "$t" ] || { echo "FAIL $exe in the zip is not the tested $tested/$exe"; failures=$((failures + 1)); }
+for build in "release:$tested32" "release-x64:$tested64"; do
+    tested=${build#*:}
+    for exe in fwlaunch.exe fwprobe.exe fwdeploy.exe; do
+        a=$(sha256sum <"$work/first/build/${build%%:*}/$exe") b=$(sha256sum <"$work/second-clone/build/${build%%:*}/$exe")
+        [ "$a" = "$b" ] || { echo "FAIL ${build%%:*}/$exe differs between the clones"; failures=$((failures + 1)); }
+        t=$(sha256sum <"$tested/$exe")
+        [ "$a" = "$t" ] || { echo "FAIL $exe in the zip is not the tested $tested/$exe"; failures=$((failures + 1)); }
+    done
 done
 [ "$failures" -eq 0 ] && echo "ok: the same bytes twice"
 exit $((failures > 0))

@@ -6,7 +6,7 @@
 #include "drive/transport.h"
 #include "platform/win32/pass_through.h"
 
-// The 80 bytes the driver receives, as the 32-bit record lays them out.
+// The bytes the driver receives, as the process's own record lays them out.
 TEST(PassThroughTest, PacksTheRequestBlockByteForByte)
 {
     ScsiRequest request;
@@ -23,6 +23,22 @@ TEST(PassThroughTest, PacksTheRequestBlockByteForByte)
     memset(&block, 0xEE, sizeof(block));
     PackPassThrough(request, pvData, &block);
 
+#ifdef _WIN64
+    const uint8_t abExpected[88] = {
+        56,   0,                                      // Length
+        0,    0,    0,    0,                          // ScsiStatus, PathId, TargetId, Lun
+        12,   18,   1,                                // CdbLength, SenseInfoLength, DataIn
+        0,    0,    0,                                // alignment
+        0x78, 0x56, 0x34, 0x12,                       // DataTransferLength
+        0x68, 0x01, 0,    0,                          // TimeOutValue 360
+        0,    0,    0,    0,                          // alignment
+        0x00, 0xC0, 0xAB, 0x00, 0,    0,    0,    0,  // DataBuffer, 8 bytes
+        56,   0,    0,    0,                          // SenseInfoOffset
+        0x3C, 0x02, 0xF1, 0x00, 0x00, 0x00, 0x00, 0x00, 0x30, 0x00, 0x00, 0x00, 0, 0, 0, 0,  // Cdb 12..15
+        0,    0,    0,    0,                                                                 // alignment
+        // sense area, 32 zero bytes
+    };
+#else
     const uint8_t abExpected[80] = {
         44,   0,                 // Length
         0,    0,    0,    0,     // ScsiStatus, PathId, TargetId, Lun
@@ -36,6 +52,8 @@ TEST(PassThroughTest, PacksTheRequestBlockByteForByte)
         0,    0,    0,    0,                                                                 // gap
         // sense area, 32 zero bytes
     };
+#endif
+    ASSERT_EQ(sizeof(block), sizeof(abExpected));
     EXPECT_EQ(memcmp(&block, abExpected, sizeof(abExpected)), 0);
 }
 

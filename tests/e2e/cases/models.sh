@@ -25,7 +25,7 @@ drives <<<"$(target E 5120 1.02; target F 5120 1.02; target G 5121 1.02)"
 run_launcher -- ACME 1.10
 expect "E F G: runs" "$(runs)" "run FW5120.exe run FW5121.exe"
 expect "E F G: identity re-reads between runs" \
-    "$(awk '/^run FW5120/{p=1;next} /^run FW5121/{p=0} p && /3C 02 F1/' "$e2e_dir/trace.txt" | cut -c1-6 | tr '\n' ' ')" \
+    "$(awk '/^run FW5120/{p=1;next} /^run FW5121/{p=0} p && /^send .*3C 02 F1/' "$e2e_dir/trace.txt" | cut -c1-6 | tr '\n' ' ')" \
     "send F send G "
 expect "E F G: report" "$(box_field 2 text)" \
     "$EN_109$(entries 'E:ABC-DRIVE       1.02' 'F:ABC-DRIVE       1.02' 'G:ABC-DRIVE       1.02')"

@@ -40,19 +40,43 @@ for args in "ACME 1.10" "ACME 1.02" "OTHR 1.02" "ACME 9.99"; do
     expect "agreement $args: status" "$probe_rc" "$([ -n "$(launcher_targets)" ] && echo 1 || echo 3)"
 done
 
-# The JSON parses with a standard parser and carries the documented fields.
+# The JSON parses with a standard parser and carries the documented fields;
+# the system part names this build and what Wine here runs it on.
 run_probe ACME 1.10 --json
+process_arch=x86
+[ "${FWLAUNCH_ARCH:-i686}" = x86_64 ] && process_arch=x64
 expect "json: fields" "$(python3 - "$e2e_dir/probe.out" <<'PY'
-import json, sys
+import json, re, sys
 d = json.load(open(sys.argv[1], encoding="utf-8"))
 drive_keys = ["letter", "open", "vendor_identity", "model", "carries_tag", "inquiry", "verdict", "package", "answers"]
-print(sorted(d) == ["drives", "newest_revision", "summary", "tag"],
-      all(list(x)[:len(drive_keys)] == drive_keys for x in d["drives"]),
+s = d["system"]
+print(sorted(d) == ["drives", "newest_revision", "summary", "system", "tag"],
+      all([k for k in x if k != "bus_type"][:len(drive_keys)] == drive_keys for x in d["drives"]),
+      all(x.get("bus_type") == ("sas" if x["open"] == "ok" else None) for x in d["drives"]),
       sorted(d["summary"]) == ["current", "outdated", "refused", "targets", "without_volume"],
       d["drives"][0]["package"].endswith("\\FW5120.exe"), d["drives"][1]["package"],
-      [x["open"] for x in d["drives"] if x["open"] != "ok"], d["summary"]["without_volume"])
+      [x["open"] for x in d["drives"] if x["open"] != "ok"], d["summary"]["without_volume"],
+      s["process_architecture"], s["machine_architecture"], s["windows_pe"],
+      bool(re.fullmatch(r"\d+\.\d+\.\d+", s["windows_version"])))
 PY
-)" "True True True True None ['access_denied'] 13"
+)" "True True True True True None ['access_denied'] 13 $process_arch x64 False True"
+
+# The bus: asked once per volume that opens, in its first open and before
+# any command; the likely reason for a drive not recognised on NVMe or RAID.
+drives <<<"$(printf '[E]\ninquiry_product = "NVME-SSD"\nbus_type = nvme\n\n[F]\ninquiry_product = "RAID-VOL"\nbus_type = raid\n\n'
+    printf '[G]\ninquiry_product = "SD"\nbus_type = unknown\n\n'; target H 5120 1.02 ABC-DRIVE ACME; printf 'bus_type = nvme\n')"
+: >"$e2e_dir/trace.txt"
+run_probe ACME 1.10
+expect "bus: lines" "$(tr -d '\r' <"$e2e_dir/probe.out" | grep -oE '^[EFGH]: opened, bus [a-z]+|not recognised \(likely because [^)]*\)')" \
+    "$(printf '%s\n' 'E: opened, bus nvme' 'not recognised (likely because the NVMe bus passes no vendor READ BUFFER to the drive)' \
+        'F: opened, bus raid' 'not recognised (likely because a RAID controller answers for the drive)' \
+        'G: opened, bus unknown' 'H: opened, bus nvme')"
+expect "bus: asked in the first open, before its command" \
+    "$(awk '/^open [EFGH] ok/ { o = $2 } /^bus / { print o, $0 }' "$e2e_dir/trace.txt" | tr '\n' ' ')" \
+    "E bus E 17 F bus F 8 G bus G fails H bus H 17 "
+expect "bus: nothing more sent" "$(trace_lines '^send ' | wc -l)" 8
+run_launcher --answers cancel -- ACME 1.10
+expect "bus: the launcher does not ask" "$(trace_lines '^bus ' | wc -l)" 4
 
 # Capture, then replay the capture: the same JSON and the same launcher run,
 # in Japanese too (the product name of L is double-byte text).

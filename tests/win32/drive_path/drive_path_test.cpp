@@ -1,5 +1,5 @@
 // The product's own drive path, from the transport through CreateFileW,
-// the page-aligned buffer, the 80-byte block and DeviceIoControl, against
+// the page-aligned buffer, the request block and DeviceIoControl, against
 // the drive simulator beneath kernel32 (this program runs under
 // drive-sim-run). Each test writes the drive set, which the simulator reads
 // afresh at every open, and reads the simulator's trace.
@@ -29,14 +29,16 @@ protected:
         WriteWholeFile(strDrivesPath, "");
     }
     void WriteDrives(const std::string& strText) { ASSERT_TRUE(WriteWholeFile(strDrivesPath, strText)); }
-    std::vector<std::string> TraceLines()
+    // The trace without the request blocks' bytes, unless asked for.
+    std::vector<std::string> TraceLines(bool bWithBlocks = false)
     {
         std::string strText;
         ReadWholeFile(strTracePath, &strText);
         std::vector<std::string> astrLines;
         std::istringstream stream(strText);
         for (std::string strLine; std::getline(stream, strLine);)
-            astrLines.push_back(strLine);
+            if (bWithBlocks || strLine.compare(0, 6, "block ") != 0)
+                astrLines.push_back(strLine);
         return astrLines;
     }
     size_t CountTrace(const std::string& strPrefix)
@@ -63,6 +65,17 @@ TEST_F(DrivePathTest, AnswersComeBackIntoTheCallersBuffer)
                   "open E ok", "send E 3C 02 F1 00 00 00 00 00 30 00 00 00 len 48 status 00", "close E", "open E ok",
                   "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00", "close E", "open E ok",
                   "send E 12 00 00 00 FE 00 00 00 00 00 00 00 len 254 status 00", "close E"}));
+    // Each device call's whole block comes first: 80 bytes from a 32-bit
+    // process, 88 from a 64-bit one.
+    const size_t cbBlock = sizeof(void*) == 8 ? 88 : 80;
+    size_t nBlocks = 0;
+    for (const std::string& strLine : TraceLines(true)) {
+        if (strLine.compare(0, 8, "block E ") != 0)
+            continue;
+        ++nBlocks;
+        EXPECT_EQ(strLine.size(), 8 + cbBlock * 3 - 1) << strLine;
+    }
+    EXPECT_EQ(nBlocks, 3u);
 }
 
 struct UnitAttention {
