@@ -3,7 +3,8 @@
 # outdated drives of different models, a current one, another product) and
 # both packages; the product runs there under Wine through the drive
 # simulator's starter, every box is answered OK, and each box's caption and text and the exit status are
-# printed. A screenshot of each box goes to build/demo/. Needs a display
+# printed. A screenshot of each box goes to build/demo/. FWLAUNCH_BIN names
+# the build (build/win32 unless given; make demo BITS=64 gives build/win64). Needs a display
 # (testing/scripts/with-display.sh gives one).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -90,6 +91,8 @@ run_demo() {
     rm -rf "$dir"
 }
 
+echo "programs: ${bin#"$root"/}"
+echo
 run_demo C english
 run_demo ja_JP.UTF-8 japanese
 echo "screenshots: $(cd "$root" && ls build/demo/*.png | tr '\n' ' ')"

@@ -18,8 +18,8 @@ static int ReadMachineArchitecture(int nProcessArchitecture)
     typedef BOOL(WINAPI * PFN_IS_WOW64_PROCESS2)(HANDLE, USHORT*, USHORT*);
     typedef BOOL(WINAPI * PFN_IS_WOW64_PROCESS)(HANDLE, PBOOL);
     HMODULE hKernel = GetModuleHandleW(L"kernel32.dll");
-    auto pfnIsWow64Process2 = reinterpret_cast<PFN_IS_WOW64_PROCESS2>(
-        reinterpret_cast<void*>(GetProcAddress(hKernel, "IsWow64Process2")));
+    auto pfnIsWow64Process2 =
+        reinterpret_cast<PFN_IS_WOW64_PROCESS2>(reinterpret_cast<void*>(GetProcAddress(hKernel, "IsWow64Process2")));
     USHORT nProcessMachine = 0, nNativeMachine = 0;
     if (pfnIsWow64Process2 != nullptr && pfnIsWow64Process2(GetCurrentProcess(), &nProcessMachine, &nNativeMachine))
         return ArchitectureOfMachine(nNativeMachine);
