@@ -34,8 +34,6 @@ desktop_keeper_start() {
         --caption "no box has this caption" --until "$(box_winpath "$1/stop")" --timeout-ms 86400000 \
         </dev/null >/dev/null 2>&1 &
     keeper_pid=$!
-    # In a new prefix the first 32-bit program can take a minute or more
-    # under qemu; until it is ready, the desktop would be any program's.
-    for _ in $(seq 3000); do grep -q '^ready' "$1/out.txt" 2>/dev/null && break; sleep 0.1; done
+    for _ in $(seq 100); do grep -q '^ready' "$1/out.txt" 2>/dev/null && break; sleep 0.1; done
 }
 box_winpath() { echo "Z:$1" | tr / '\\'; }
