@@ -66,6 +66,7 @@ add_library(drive-sim SHARED
   testing/drive_sim/volume_hooks.cpp
   testing/drive_sim/sptd_block.cpp
   testing/drive_sim/property_query.cpp
+  testing/drive_sim/raw_field.cpp
   testing/drive_sim/drive_sim.def)
 set_target_properties(drive-sim PROPERTIES PREFIX "")
 target_link_options(drive-sim PRIVATE ${static_link})

@@ -2,23 +2,8 @@
 
 #include <cstring>
 
+#include "testing/drive_sim/raw_field.h"
 #include "testing/drives/sim_drives.h"
-
-static uint64_t ReadField(const void* pvBlock, size_t nOffset, size_t cbField)
-{
-    uint64_t nValue = 0;
-    const uint8_t* pb = static_cast<const uint8_t*>(pvBlock) + nOffset;
-    for (size_t i = cbField; i-- > 0;)
-        nValue = (nValue << 8) | pb[i];
-    return nValue;
-}
-
-static void WriteField(void* pvBlock, size_t nOffset, size_t cbField, uint32_t nValue)
-{
-    uint8_t* pb = static_cast<uint8_t*>(pvBlock) + nOffset;
-    for (size_t i = 0; i < cbField; ++i, nValue >>= 8)
-        pb[i] = static_cast<uint8_t>(nValue);
-}
 
 static void CheckField(const char* pszName, uint64_t nActual, uint64_t nExpected, std::string* pstrWhat)
 {
@@ -42,24 +27,24 @@ std::string CheckSptdCall(const SptdCall& call)
     if (!call.bHasBytesReturned)
         return "no count of bytes returned";
     const void* pvBlock = call.pvIn;
-    CheckField("Length", ReadField(pvBlock, SPTD_OFFSET_LENGTH, 2), layout.nExpectedLength, &strWhat);
-    CheckField("CdbLength", ReadField(pvBlock, SPTD_OFFSET_CDB_LENGTH, 1), SPTD_EXPECTED_CDB_LENGTH, &strWhat);
-    CheckField("SenseInfoLength", ReadField(pvBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1), SPTD_EXPECTED_SENSE_INFO_LENGTH,
+    CheckField("Length", ReadRawField(pvBlock, SPTD_OFFSET_LENGTH, 2), layout.nExpectedLength, &strWhat);
+    CheckField("CdbLength", ReadRawField(pvBlock, SPTD_OFFSET_CDB_LENGTH, 1), SPTD_EXPECTED_CDB_LENGTH, &strWhat);
+    CheckField("SenseInfoLength", ReadRawField(pvBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1),
+               SPTD_EXPECTED_SENSE_INFO_LENGTH, &strWhat);
+    CheckField("DataIn", ReadRawField(pvBlock, SPTD_OFFSET_DATA_IN, 1), SPTD_EXPECTED_DATA_IN, &strWhat);
+    CheckField("TimeOutValue", ReadRawField(pvBlock, SPTD_OFFSET_TIME_OUT_VALUE, 4), SPTD_EXPECTED_TIME_OUT_VALUE,
                &strWhat);
-    CheckField("DataIn", ReadField(pvBlock, SPTD_OFFSET_DATA_IN, 1), SPTD_EXPECTED_DATA_IN, &strWhat);
-    CheckField("TimeOutValue", ReadField(pvBlock, SPTD_OFFSET_TIME_OUT_VALUE, 4), SPTD_EXPECTED_TIME_OUT_VALUE,
-               &strWhat);
-    CheckField("SenseInfoOffset", ReadField(pvBlock, layout.nOffsetSenseInfoOffset, 4), layout.nExpectedSenseInfoOffset,
-               &strWhat);
+    CheckField("SenseInfoOffset", ReadRawField(pvBlock, layout.nOffsetSenseInfoOffset, 4),
+               layout.nExpectedSenseInfoOffset, &strWhat);
     if (!strWhat.empty())
         return strWhat;
-    uint64_t nDataBuffer = ReadField(pvBlock, layout.nOffsetDataBuffer, layout.cbDataBuffer);
+    uint64_t nDataBuffer = ReadRawField(pvBlock, layout.nOffsetDataBuffer, layout.cbDataBuffer);
     if (nDataBuffer == 0 || nDataBuffer % SPTD_PAGE_BYTES != 0)
         return "DataBuffer " + std::to_string(nDataBuffer) + " is not a page-aligned buffer";
     const uint8_t* pbCdb = static_cast<const uint8_t*>(pvBlock) + layout.nOffsetCdb;
     int64_t nAllocation = AllocationLengthOf(pbCdb);
     if (nAllocation >= 0)
-        CheckField("DataTransferLength", ReadField(pvBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4),
+        CheckField("DataTransferLength", ReadRawField(pvBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4),
                    static_cast<uint64_t>(nAllocation), &strWhat);
     return strWhat;
 }
@@ -68,21 +53,21 @@ bool AnswerSptdCall(int nIndex, const SptdCall& call)
 {
     const SptdLayout& layout = SPTD_CALLER_LAYOUT;
     uint8_t* pbBlock = static_cast<uint8_t*>(call.pvIn);
-    uint64_t nDataBuffer = ReadField(pbBlock, layout.nOffsetDataBuffer, layout.cbDataBuffer);
+    uint64_t nDataBuffer = ReadRawField(pbBlock, layout.nOffsetDataBuffer, layout.cbDataBuffer);
     SimCommand command;
     command.pbCdb = pbBlock + layout.nOffsetCdb;
-    command.nCdbLength = static_cast<uint8_t>(ReadField(pbBlock, SPTD_OFFSET_CDB_LENGTH, 1));
+    command.nCdbLength = static_cast<uint8_t>(ReadRawField(pbBlock, SPTD_OFFSET_CDB_LENGTH, 1));
     command.pbData = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(nDataBuffer));
-    command.nTransferLength = static_cast<uint32_t>(ReadField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4));
-    command.nSenseInfoLength = static_cast<uint8_t>(ReadField(pbBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1));
+    command.nTransferLength = static_cast<uint32_t>(ReadRawField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4));
+    command.nSenseInfoLength = static_cast<uint8_t>(ReadRawField(pbBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1));
     SimCompletion completion;
     if (!AnswerSimCommand(nIndex, command, &completion))
         return false;
-    WriteField(pbBlock, SPTD_OFFSET_SCSI_STATUS, 1, completion.nStatus);
-    WriteField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4, completion.cbData);
-    uint64_t nSenseOffset = ReadField(pbBlock, layout.nOffsetSenseInfoOffset, 4);
+    WriteRawField(pbBlock, SPTD_OFFSET_SCSI_STATUS, 1, completion.nStatus);
+    WriteRawField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4, completion.cbData);
+    uint64_t nSenseOffset = ReadRawField(pbBlock, layout.nOffsetSenseInfoOffset, 4);
     memcpy(pbBlock + nSenseOffset, completion.abSense, completion.cbSense);
-    WriteField(pbBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1, completion.cbSense);
+    WriteRawField(pbBlock, SPTD_OFFSET_SENSE_INFO_LENGTH, 1, completion.cbSense);
     return true;
 }
 
@@ -93,7 +78,7 @@ std::string DescribeSptdCommand(const SptdCall& call)
         return "(no block)";
     const uint8_t* pbBlock = static_cast<const uint8_t*>(call.pvIn);
     return FormatHexBytes(pbBlock + layout.nOffsetCdb, SPTD_EXPECTED_CDB_LENGTH) + " len " +
-           std::to_string(ReadField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4));
+           std::to_string(ReadRawField(pbBlock, SPTD_OFFSET_DATA_TRANSFER_LENGTH, 4));
 }
 
 std::string DescribeSptdBlock(const SptdCall& call)

@@ -93,6 +93,28 @@ static BOOL WINAPI SimCloseHandle(HANDLE hObject)
     return CloseHandle(hObject);
 }
 
+// The storage property query on a simulated volume: the bus type, as its
+// storage driver answers it.
+static BOOL SimPropertyQuery(int nIndex, LPVOID pvIn, DWORD cbIn, LPVOID pvOut, DWORD cbOut, LPDWORD pcbReturned,
+                             LPOVERLAPPED pOverlapped)
+{
+    std::string strDeparture = CheckPropertyQuery(pvIn, cbIn, cbOut);
+    if (strDeparture.empty() && (pcbReturned == nullptr || pOverlapped != nullptr))
+        strDeparture = "no count of bytes returned, or an overlapped call";
+    if (!strDeparture.empty()) {
+        RecordSimEvent("violation property " + std::string(1, static_cast<char>('A' + nIndex)) + ": " + strDeparture);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    uint32_t cbReturned = 0;
+    if (!AnswerPropertyQuery(nIndex, pvOut, cbOut, &cbReturned)) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return FALSE;
+    }
+    *pcbReturned = cbReturned;
+    return TRUE;
+}
+
 static BOOL WINAPI SimDeviceIoControl(HANDLE hDevice, DWORD nControlCode, LPVOID pvIn, DWORD cbIn, LPVOID pvOut,
                                       DWORD cbOut, LPDWORD pcbReturned, LPOVERLAPPED pOverlapped)
 {
@@ -109,29 +131,14 @@ static BOOL WINAPI SimDeviceIoControl(HANDLE hDevice, DWORD nControlCode, LPVOID
         return FALSE;
     }
     std::string strLetter(1, static_cast<char>('A' + nIndex));
-    if (nControlCode == PROPERTY_IOCTL_STORAGE_QUERY_PROPERTY) {
-        std::string strDeparture = CheckPropertyQuery(pvIn, cbIn, cbOut);
-        if (strDeparture.empty() && (pcbReturned == nullptr || pOverlapped != nullptr))
-            strDeparture = "no count of bytes returned, or an overlapped call";
-        if (!strDeparture.empty()) {
-            RecordSimEvent("violation property " + strLetter + ": " + strDeparture);
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-        }
-        uint32_t cbReturned = 0;
-        if (!AnswerPropertyQuery(nIndex, pvOut, cbOut, &cbReturned)) {
-            SetLastError(ERROR_INVALID_FUNCTION);
-            return FALSE;
-        }
-        *pcbReturned = cbReturned;
-        return TRUE;
-    }
+    if (nControlCode == PROPERTY_IOCTL_STORAGE_QUERY_PROPERTY)
+        return SimPropertyQuery(nIndex, pvIn, cbIn, pvOut, cbOut, pcbReturned, pOverlapped);
     RecordSimEvent("block " + strLetter + " " + DescribeSptdBlock(call));
     std::string strDeparture = CheckSptdCall(call);
     if (strDeparture.empty() && pOverlapped != nullptr)
         strDeparture = "overlapped call on a synchronous handle";
     if (!strDeparture.empty()) {
-        RecordSimEvent(std::string("violation send ") + static_cast<char>('A' + nIndex) + ": " + strDeparture);
+        RecordSimEvent("violation send " + strLetter + ": " + strDeparture);
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
